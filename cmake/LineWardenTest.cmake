@@ -1,0 +1,15 @@
+# SPDX-License-Identifier: MIT
+# lw_add_test(NAME SOURCES file... LIBS lib... [GUI] [LABELS label...])
+# One QtTest executable per unit. GUI tests run on the offscreen platform.
+function(lw_add_test name)
+    cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Test)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+    add_test(NAME ${name} COMMAND ${name})
+    set(env "LW_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}" "LW_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    if(T_GUI)
+        list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    endif()
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" LABELS "${T_LABELS}" TIMEOUT 300)
+endfunction()

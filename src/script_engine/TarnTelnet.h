@@ -1,0 +1,129 @@
+// SPDX-License-Identifier: MIT
+// TarnTelnet runs scripts of a small line language (HOST, SEND, WAIT, DELAY,
+// ECHO, STOR, PUT, "#") against a telnet or FTP server and reports progress,
+// completion, errors and a running log through its signals. It never blocks on
+// the network: a line that connects, sends or waits returns, and the next line
+// is started by a socket event or a matched WAIT. Only DELAY sleeps.
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <functional>
+
+#include "EchoScanner.h"
+
+class TarnSocket;
+struct TarnError;
+
+class TarnTelnet : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString ConsoleLog READ ConsoleLog WRITE setConsoleLog)
+    Q_PROPERTY(qint32 Mode READ Mode WRITE setMode)
+    Q_PROPERTY(bool WaitForReboot READ WaitForReboot WRITE setWaitForReboot)
+    Q_PROPERTY(QString Caption READ Caption CONSTANT)
+
+public:
+    // The high-resolution counter behind the log's time stamps.
+    struct Clock {
+        std::function<qint64()> ticks;
+        qint64 frequency; // ticks per second
+    };
+    using Sleep = std::function<void(int milliseconds)>;
+
+    // A control on real TCP sockets, the system clock and a real sleep.
+    explicit TarnTelnet(QObject* parent = nullptr);
+    // Takes ownership of both sockets.
+    TarnTelnet(TarnSocket* wsMain, TarnSocket* wsData, Sleep sleep, Clock clock, QObject* parent = nullptr);
+    ~TarnTelnet() override;
+
+    QString ConsoleLog() const { return m_consoleLog; }
+    void setConsoleLog(const QString& New_Val) { m_consoleLog = New_Val; }
+    qint32 Mode() const { return m_mode; }
+    void setMode(qint32 New_Val) { m_mode = New_Val; }
+    bool WaitForReboot() const { return m_waitForReboot; }
+    void setWaitForReboot(bool New_Val) { m_waitForReboot = New_Val; }
+    QString Caption() const;
+
+    // Starts a script; an empty text runs the stored script again. Returns once
+    // the first line that waits for the network has been started.
+    void RunScript(const QString& strScript);
+    // Closes both connections and makes the script end at its next step.
+    void AbortScript();
+    // A copy of the conversation: entry = command, "¤", answer lines joined by CR LF.
+    void GetConversation(QStringList& strCommandArray) const;
+
+signals:
+    void ScriptProgress(qint16 intProgress);
+    void ScriptComplete();
+    void ScriptError(bool blnUnrecognised);
+    void FTPSendComplete(const QString& strFile);
+    void LogUpdate(const QString& strMessage);
+
+private:
+    // Interpreter
+    void RunNextLine();
+    bool ExecuteNextLine();
+    void ArmFollowingWait();
+    void ArmWait(const QString& text);
+    void DelayLine();
+
+    // Connection, receive buffer and conversation
+    void wsMain_DataArrival();
+    void wsMain_SendComplete();
+    void wsMain_Error(int number, const QString& description);
+    void HandleReceivedText(const QString& text);
+    bool WaitSatisfied(const QString& piece);
+    void AppendToReceiveBuffer(const QString& text);
+    void FlushReceiveBuffer();
+    void StartConversationEntry(const QString& command);
+    void AppendToConversation(const QString& text);
+    void CloseConnections();
+    void WriteLog(const QString& message);
+    double GetSeconds() const;
+    void LetEventsRun();
+
+    // FTP data channel
+    void OpenDataConnection(const QString& reply);
+    void SendFile(const QString& path);
+    void wsData_Connect();
+    void wsData_SendComplete();
+    void wsData_Error(int number, const QString& description);
+
+    TarnSocket* wsMain;
+    TarnSocket* wsData;
+    Sleep m_sleep;
+    Clock m_clock;
+
+    // Public properties
+    QString m_consoleLog;
+    qint32 m_mode = 0;
+    bool m_waitForReboot = false;
+
+    // Interpreter state
+    QString strScriptText;
+    QStringList strLines;
+    qint32 lngLine = 0;
+    qint32 lngLastLine = 0;
+    bool blnEnded = false;
+    qint16 intPercent = 0;
+    QString strLine;
+    QString strArgument;
+    QString strWaitText;
+    bool blnWaiting = false;
+    QString strHost;
+    QString strPort;
+    QString strQuote;
+
+    // Connection state
+    QString strReceived;
+    QString strLastCommand;
+    QStringList strConversation;
+    qint32 lngEntry = 0;
+    double dblStartTime = 0;
+    qint64 curFrequency = 1;
+    EchoScanner m_echo;            // the echo of strLastCommand, removed once
+    qsizetype m_waitSearchFrom = 0; // strReceived before this was searched for strWaitText already
+
+    // FTP data channel
+    QString strUploadFile;
+};

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+// Tests that need a real peer (a telnet or FTP server, raw ICMP, an X server)
+// skip when it is missing, unless LW_REQUIRE_PEERS=1 (as in CI): then they fail.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTest>
+
+namespace Peers {
+
+inline bool required() {
+    return qgetenv("LW_REQUIRE_PEERS") == "1";
+}
+
+// Where CMake put the executables (line-warden, tarn-run, router-sim, ...).
+inline QString binDir() {
+    return QString::fromLocal8Bit(qgetenv("LW_BIN_DIR"));
+}
+
+inline QString sourceDir() {
+    return QString::fromLocal8Bit(qgetenv("LW_SOURCE_DIR"));
+}
+
+} // namespace Peers
+
+// Use inside a test function: skips or fails the test when the peer is missing.
+#define LW_REQUIRE_PEER(available, why)                                                                                \
+    do {                                                                                                               \
+        if (!(available)) {                                                                                            \
+            if (Peers::required())                                                                                     \
+                QFAIL(qPrintable(QStringLiteral("peer required but missing: ") + (why)));                              \
+            QSKIP(qPrintable(QStringLiteral("peer missing: ") + (why)));                                               \
+        }                                                                                                              \
+    } while (false)
