@@ -1,11 +1,15 @@
 # SPDX-License-Identifier: MIT
-# lw_add_test(NAME SOURCES file... LIBS lib... [GUI] [LABELS label...])
+# lw_add_test(NAME SOURCES file... LIBS lib... [GUI] [NO_CTEST] [LABELS label...])
 # One QtTest executable per unit. GUI tests run on the offscreen platform.
+# NO_CTEST builds the executable only, for callers that register their own cases.
 function(lw_add_test name)
-    cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(T "GUI;NO_CTEST" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Test)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+    if(T_NO_CTEST)
+        return()
+    endif()
     add_test(NAME ${name} COMMAND ${name})
     set(env "LW_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}" "LW_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
     if(T_GUI)

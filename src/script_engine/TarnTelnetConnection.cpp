@@ -3,6 +3,7 @@
 // matching, the conversation record, the log and closing.
 #include "TarnTelnet.h"
 
+#include "TarnError.h"
 #include "TarnMessages.h"
 #include "TarnSocket.h"
 #include "TarnText.h"
@@ -108,12 +109,23 @@ void TarnTelnet::AppendToConversation(const QString& text) {
     entry += text;
 }
 
+namespace {
+
+// Closing is best effort: a socket that refuses must not keep the other one open.
+void closeQuietly(TarnSocket* socket) {
+    try {
+        if (socket->State() != TarnSocket::StateClosed)
+            socket->Close();
+    } catch (const TarnError&) {
+    }
+}
+
+} // namespace
+
 void TarnTelnet::CloseConnections() {
     FlushReceiveBuffer();
-    if (wsMain->State() != TarnSocket::StateClosed)
-        wsMain->Close();
-    if (wsData->State() != TarnSocket::StateClosed)
-        wsData->Close();
+    closeQuietly(wsMain);
+    closeQuietly(wsData);
     WriteLog(ClosedConnection);
 }
 
