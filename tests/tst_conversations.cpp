@@ -88,7 +88,7 @@ QStringList play(const QStringList& input) {
     QStringList transcript = rig.events;
     const QStringList entries = rig.conversation();
     for (qsizetype k = 0; k < entries.size(); ++k)
-        transcript << QStringLiteral("conversation %1 %2").arg(k).arg(visible(entries[k]));
+        transcript << QStringLiteral("conversation %1 %2").arg(k).arg(Escape::OneLine(entries[k]));
     return transcript;
 }
 

@@ -5,28 +5,9 @@
 
 #include "FakeTarnSocket.h"
 #include "script_engine/TarnTelnet.h"
+#include "text/Escape.h"
 
 #include <QStringList>
-
-// Control characters and bytes above 0x7E shown as escapes ("¤" stays as it is).
-inline QString visible(const QString& text) {
-    QString out;
-    for (QChar c : text) {
-        if (c == u'\r')
-            out += QStringLiteral("\\r");
-        else if (c == u'\n')
-            out += QStringLiteral("\\n");
-        else if (c == u'\t')
-            out += QStringLiteral("\\t");
-        else if (c == u'\\')
-            out += QStringLiteral("\\\\");
-        else if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() != 0xA4))
-            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
-}
 
 inline QString crlfJoined(const QStringList& lines) {
     return lines.join(QStringLiteral("\r\n"));
@@ -54,10 +35,10 @@ struct EngineRig {
                          [this](const QString& file) { events << QStringLiteral("ftp sent ") + file; });
         QObject::connect(&engine, &TarnTelnet::LogUpdate, &engine, [this](const QString& line) {
             stampedLog << line;
-            events << QStringLiteral("log ") + visible(line.section(u' ', 1));
+            events << QStringLiteral("log ") + Escape::OneLine(line.section(u' ', 1));
         });
         main->onSend = [this](const QByteArray& bytes) {
-            events << QStringLiteral("sent ") + visible(QString::fromLatin1(bytes));
+            events << QStringLiteral("sent ") + Escape::OneLine(QString::fromLatin1(bytes));
             if (peer)
                 peer(bytes);
         };

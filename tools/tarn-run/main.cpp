@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: MIT
+// tarn-run: runs a script file through TarnTelnet from a terminal, for people
+// who script their routers. Prints every log line as it comes and, at the
+// end, the conversation, one entry per line.
+//
+// Exit status: 0 when the script completes, 1 on a script error, 2 when the
+// time limit passes without either (a stalled script).
+#include "script_engine/TarnTelnet.h"
+#include "text/Escape.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+enum ExitStatus { Completed = 0, Failed = 1, Stalled = 2, BadUsage = 3 };
+
+void print(const QString& line) {
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+// The file's bytes are the script's characters, so exactly those bytes go to
+// the router. LF or CR LF line ends both work.
+QString readScript(const QString& path, QString& error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return {};
+    }
+    QString script = QString::fromLatin1(file.readAll());
+    script.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    script.replace(u'\n', QStringLiteral("\r\n"));
+    return script;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tarn-run"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Runs a script (HOST, SEND, WAIT, DELAY, ECHO, STOR, PUT, #) against a telnet or FTP server.\n"
+                       "Exit status: 0 complete, 1 script error, 2 no end within the time limit."));
+    parser.addHelpOption();
+    const QCommandLineOption mode(QStringLiteral("mode"),
+                                  QStringLiteral("0 telnet, 1 telnet with the login check, 2 FTP (default 0)."),
+                                  QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption reboot(QStringLiteral("wait-for-reboot"),
+                                    QStringLiteral("Leave the connection open at the end of the script."));
+    const QCommandLineOption timeout(QStringLiteral("timeout"),
+                                     QStringLiteral("Give up after this many seconds (default 30)."),
+                                     QStringLiteral("SECONDS"), QStringLiteral("30"));
+    parser.addOptions({mode, reboot, timeout});
+    parser.addPositionalArgument(QStringLiteral("SCRIPT_FILE"), QStringLiteral("The script to run."));
+    parser.process(app);
+
+    bool modeOk = false, timeoutOk = false;
+    const int modeValue = parser.value(mode).toInt(&modeOk);
+    const double seconds = parser.value(timeout).toDouble(&timeoutOk);
+    if (parser.positionalArguments().size() != 1 || !modeOk || !timeoutOk || seconds <= 0 || seconds > 86400) {
+        std::fputs(qPrintable(parser.helpText()), stderr);
+        return BadUsage;
+    }
+    QString error;
+    const QString script = readScript(parser.positionalArguments().first(), error);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "tarn-run: %s\n", qPrintable(error));
+        return BadUsage;
+    }
+
+    TarnTelnet control;
+    control.setMode(modeValue);
+    control.setWaitForReboot(parser.isSet(reboot));
+    QObject::connect(&control, &TarnTelnet::LogUpdate, [](const QString& line) { print(Escape::ForTerminal(line)); });
+    QObject::connect(&control, &TarnTelnet::FTPSendComplete,
+                     [](const QString& file) { print(QStringLiteral("FTPSendComplete ") + file); });
+    QObject::connect(&control, &TarnTelnet::ScriptComplete, [] { QCoreApplication::exit(Completed); });
+    QObject::connect(&control, &TarnTelnet::ScriptError, [](bool) { QCoreApplication::exit(Failed); });
+    QTimer::singleShot(int(seconds * 1000), [seconds] {
+        std::fprintf(stderr, "tarn-run: the script did not end within %g s\n", seconds);
+        QCoreApplication::exit(Stalled);
+    });
+
+    // The script may end inside RunScript already; exit() before exec() would be lost.
+    int status = -1;
+    QObject::connect(&control, &TarnTelnet::ScriptComplete, [&status] { status = Completed; });
+    QObject::connect(&control, &TarnTelnet::ScriptError, [&status](bool) { status = Failed; });
+    control.RunScript(script);
+    if (status < 0)
+        status = app.exec();
+
+    QStringList conversation;
+    control.GetConversation(conversation);
+    print(QStringLiteral("-- conversation"));
+    for (const QString& entry : conversation)
+        print(Escape::OneLine(entry));
+    return status;
+}
