@@ -24,35 +24,26 @@ constexpr quint32 CaptionBackground = 0xFFFFFF;
 constexpr double TwipsPerInch = 1440;
 constexpr double InchesPerMeter = 0.0254;
 
-// A stored integer within [low, high], or empty when the entry is unreadable
-// or out of range.
-std::optional<qint64> storedInteger(const QVariant& value, qint64 low, qint64 high) {
+// A stored integer within [low, high]; the default when the entry is
+// unreadable or out of range.
+qint64 readInteger(const PropertyBag& bag, const QString& name, qint64 defaultValue, qint64 low, qint64 high) {
     bool ok = false;
-    const qint64 n = value.toLongLong(&ok);
-    if (!ok || n < low || n > high)
-        return std::nullopt;
-    return n;
+    const qint64 n = bag.read(name, defaultValue).toLongLong(&ok);
+    if (ok && n >= low && n <= high)
+        return n;
+    qWarning("SimpleProgress: unreadable property %s, using its default", qPrintable(name));
+    return defaultValue;
 }
 
 qint16 readShort(const PropertyBag& bag, const QString& name, qint16 defaultValue) {
-    const auto n = storedInteger(bag.read(name, defaultValue), std::numeric_limits<qint16>::min(),
-                                 std::numeric_limits<qint16>::max());
-    if (!n) {
-        qWarning("SimpleProgress: unreadable property %s, using its default", qPrintable(name));
-        return defaultValue;
-    }
-    return static_cast<qint16>(*n);
+    return static_cast<qint16>(
+        readInteger(bag, name, defaultValue, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()));
 }
 
-// Colours are kept as 32-bit patterns; a signed value is taken bit for bit.
+// Colours are 32-bit patterns; a signed value is taken bit for bit.
 quint32 readColour(const PropertyBag& bag, const QString& name, quint32 defaultValue) {
-    const auto n = storedInteger(bag.read(name, defaultValue), std::numeric_limits<qint32>::min(),
-                                 std::numeric_limits<quint32>::max());
-    if (!n) {
-        qWarning("SimpleProgress: unreadable property %s, using its default", qPrintable(name));
-        return defaultValue;
-    }
-    return static_cast<quint32>(*n);
+    return static_cast<quint32>(
+        readInteger(bag, name, defaultValue, std::numeric_limits<qint32>::min(), std::numeric_limits<quint32>::max()));
 }
 
 } // namespace
