@@ -76,8 +76,10 @@ void RouterSession::readInput() {
 void RouterSession::takeByte(char c) {
     switch (m_telnet) {
     case Telnet::Iac:
-        if (c == Iac)
+        if (c == Iac) {
+            m_telnet = Telnet::Data;
             break; // an escaped 255 is data
+        }
         m_telnet = c == Sb ? Telnet::Sub : (c >= Will && c <= Dont) ? Telnet::Option : Telnet::Data;
         return;
     case Telnet::Option:
