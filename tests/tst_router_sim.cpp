@@ -5,17 +5,12 @@
 
 #include "LineClient.h"
 #include "Peers.h"
+#include "RouterDialogue.h"
 #include "RouterSim.h"
 
-namespace {
+using namespace RouterDialogue;
 
-const QByteArray Negotiation = QByteArray::fromHex("fffd01fffd1ffffb01fffb03");
-const QByteArray LoginPrompt = "\r\r\nrouter login: ";
-const QByteArray Prompt = "/var # \x1b[6n";
-const QByteArray StatsCommand = "cat /proc/avalanche/avsar_modem_stats \"no_where\"";
-const QByteArray NoWhereLine = "cat: no_where: No such file or directory\r\n";
-// As a terminal shows the built-in statistics: tabs expanded to columns of eight.
-const QByteArray RatesLine = "        US Connection Rate:     800     DS Connection Rate:     8000\r\n";
+namespace {
 
 // Logs in and waits for the first shell prompt.
 bool logIn(LineClient& client, const QByteArray& user = "root", const QByteArray& password = "Mango") {
