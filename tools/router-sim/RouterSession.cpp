@@ -137,7 +137,7 @@ void RouterSession::takeLine() {
 void RouterSession::answerLogin(const QByteArray& line) {
     send(line + RouterTexts::LineEnd, true);
     if (line.isEmpty()) {
-        send(RouterTexts::LoginPrompt.mid(2));
+        send(RouterTexts::LoginPrompt.mid(3)); // "router login: " again
         return;
     }
     m_user = line;
