@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+// The real peer: busybox telnetd, login and ash in a chroot, as routers run
+// them, on a free port of 127.0.0.1. Needs root; whyUnavailable() says what
+// is missing otherwise.
+#pragma once
+
+#include <QString>
+
+class BusyboxRouter {
+public:
+    BusyboxRouter() = default;
+    BusyboxRouter(const BusyboxRouter&) = delete;
+    BusyboxRouter& operator=(const BusyboxRouter&) = delete;
+    ~BusyboxRouter();
+
+    // Builds the chroot (with the given statistics file, or the sample one)
+    // and starts telnetd. Returns once it listens.
+    bool start(const QString& statsFile = {});
+    // Kills telnetd and its sessions and removes the chroot.
+    void stop();
+
+    quint16 port() const { return m_port; }
+    QString whyUnavailable() const { return m_why; }
+
+private:
+    bool runScript(const QStringList& arguments);
+
+    QString m_dir;
+    quint16 m_port = 0;
+    QString m_why;
+};

@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: MIT
+// The router's side of the statistics dialogue, byte for byte as the real
+// router sends it; router-sim must send the same.
+#pragma once
+
+#include <QByteArray>
+
+namespace RouterDialogue {
+
+inline const QByteArray Negotiation = QByteArray::fromHex("fffd01fffd1ffffb01fffb03");
+inline const QByteArray LoginPrompt = "\r\r\nrouter login: ";
+inline const QByteArray Prompt = "/var # \x1b[6n";
+inline const QByteArray StatsCommand = "cat /proc/avalanche/avsar_modem_stats \"no_where\"";
+inline const QByteArray NoWhereLine = "cat: no_where: No such file or directory\r\n";
+// The sample statistics as a terminal shows them: tabs expanded to columns of eight.
+inline const QByteArray RatesLine = "        US Connection Rate:     800     DS Connection Rate:     8000\r\n";
+
+} // namespace RouterDialogue
