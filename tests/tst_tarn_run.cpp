@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: MIT
+// tarn-run from a terminal's point of view: its exit status, its log lines and
+// the conversation it prints, against the router simulator and busybox telnetd.
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "BusyboxRouter.h"
+#include "Peers.h"
+#include "RouterSim.h"
+#include "StatsDialogue.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run tarnRun(const QStringList& scriptLines, const QStringList& options, const QByteArray& lineEnd = "\n") {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"script.txt"_s);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(scriptLines.join(QString::fromLatin1(lineEnd)).toLatin1() + lineEnd);
+    file.close();
+    QProcess process;
+    process.start(Peers::binDir() + u"/tarn-run"_s, options + QStringList{path});
+    if (!process.waitForFinished(30000))
+        process.kill();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+quint16 refusingPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+// The conversation as printed: one entry per line, after the marker line.
+QStringList printedConversation(const QString& out) {
+    return out.section(u"-- conversation\n"_s, 1).split(u'\n', Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class TestTarnRun : public QObject {
+    Q_OBJECT
+private slots:
+    void statisticsCompletes_data();
+    void statisticsCompletes();
+    void wrongPasswordInMode1IsAnError();
+    void stalledScriptsRunOutOfTime_data();
+    void stalledScriptsRunOutOfTime();
+    void unreadableScriptIsAUsageError();
+    void realRouter();
+};
+
+void TestTarnRun::statisticsCompletes_data() {
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::newRow("LF line ends") << QByteArray("\n");
+    QTest::newRow("CR LF line ends") << QByteArray("\r\n");
+}
+
+void TestTarnRun::statisticsCompletes() {
+    QFETCH(QByteArray, lineEnd);
+    RouterSim router;
+    QVERIFY2(router.start(), qPrintable(router.error()));
+    const Run run = tarnRun(StatsDialogue::scriptLines(router.port()), {}, lineEnd);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.out.startsWith(u"00:00:"_s));
+    QVERIFY(run.out.contains(u" Running script\n"_s));
+    QVERIFY(run.out.contains(u" End of script\n"_s));
+    QVERIFY2(!run.out.contains(QChar(0x1B)), "a terminal escape reached the terminal");
+    const QStringList entries = printedConversation(run.out);
+    QCOMPARE(entries.size(), 4);
+    QVERIFY(entries[1].startsWith(u"root¤"_s));
+    QVERIFY(entries[3].startsWith(StatsDialogue::Command + u"¤"_s));
+    QVERIFY(entries[3].contains(u"\\r\\ncat: no_where"_s));
+}
+
+void TestTarnRun::wrongPasswordInMode1IsAnError() {
+    RouterSim router;
+    QVERIFY2(router.start({u"--login-delay-ms"_s, u"50"_s}), qPrintable(router.error()));
+    const Run run = tarnRun(StatsDialogue::scriptLines(router.port(), u"root"_s, u"wrong"_s), {u"--mode"_s, u"1"_s});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.out.contains(u" Incorrect username and/or password.\n"_s));
+}
+
+void TestTarnRun::stalledScriptsRunOutOfTime_data() {
+    QTest::addColumn<QStringList>("routerOptions");
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("connection refused") << QStringList{"refuse"} << u"Winsock Control Error - 10061"_s;
+    QTest::newRow("closed in the middle of the answer") << QStringList{"--close-mid-answer"} << u" Password:"_s;
+    QTest::newRow("never answers") << QStringList{"--silent"} << u" Opening connection"_s;
+}
+
+void TestTarnRun::stalledScriptsRunOutOfTime() {
+    QFETCH(QStringList, routerOptions);
+    QFETCH(QString, logged);
+    RouterSim router;
+    quint16 port = 0;
+    if (routerOptions == QStringList{u"refuse"_s}) {
+        port = refusingPort();
+    } else {
+        QVERIFY2(router.start(routerOptions), qPrintable(router.error()));
+        port = router.port();
+    }
+    const Run run = tarnRun(StatsDialogue::scriptLines(port), {u"--timeout"_s, u"2"_s});
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.out.contains(logged), qPrintable(run.out));
+    QVERIFY(run.err.contains(u"did not end within 2 s"_s));
+    QVERIFY(run.out.contains(u"-- conversation\n"_s));
+}
+
+void TestTarnRun::unreadableScriptIsAUsageError() {
+    QProcess process;
+    process.start(Peers::binDir() + u"/tarn-run"_s, {u"/nonexistent/script.txt"_s});
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), 3);
+    QVERIFY(process.readAllStandardError().contains("cannot read /nonexistent/script.txt"));
+}
+
+void TestTarnRun::realRouter() {
+    BusyboxRouter router;
+    LW_REQUIRE_PEER(router.start(), router.whyUnavailable());
+    const Run run = tarnRun(StatsDialogue::scriptLines(router.port()), {});
+    QCOMPARE(run.exitCode, 0);
+    const QStringList entries = printedConversation(run.out);
+    QCOMPARE(entries.size(), 4);
+    QVERIFY2(entries[3].contains(u"DS Margin:"_s), qPrintable(entries[3]));
+    QVERIFY(entries[3].contains(u"\\r\\ncat: no_where"_s));
+}
+
+QTEST_GUILESS_MAIN(TestTarnRun)
+#include "tst_tarn_run.moc"
