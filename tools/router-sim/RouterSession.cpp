@@ -48,6 +48,9 @@ QList<QByteArray> shellWords(const QByteArray& line) {
 RouterSession::RouterSession(QTcpSocket* socket, const RouterOptions& options, QObject* parent)
     : QObject(parent), m_socket(socket), m_options(options) {
     m_socket->setParent(this);
+    // Every piece goes out when written, as a router's telnetd does; without
+    // this, small writes wait for the client's delayed acknowledgement.
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_pieceTimer.setSingleShot(true);
     m_loginTimer.setSingleShot(true);
     connect(&m_pieceTimer, &QTimer::timeout, this, &RouterSession::sendNextPiece);
