@@ -15,22 +15,20 @@
 class EchoScanner {
 public:
     // A new command was sent; an empty one has no echo.
-    void start(const QString& command);
+    void start(QStringView command);
     // The buffer was emptied.
     void restart();
     // Continues over a buffer that only grew since the last call. Returns how
     // many leading characters are echo (or came before it) and must be
-    // dropped, or 0 while the echo is not complete.
-    qsizetype scan(QStringView buffer);
-    // The buffer was shortened at its front by this many characters (the drop).
-    void dropped(qsizetype count);
+    // dropped, or 0 while the echo is not complete. After a drop the echo of
+    // this command is done with.
+    qsizetype scan(QStringView buffer, QStringView command);
 
     bool pending() const { return m_pending; }
     // How much of the buffer's front cannot be (part of) a pending echo.
     qsizetype settledLength(qsizetype bufferSize) const;
 
 private:
-    QString m_command;
     bool m_pending = false;
     qsizetype m_i = 0;          // next buffer position to examine
     qsizetype m_j = 0;          // next command character to match

@@ -63,6 +63,7 @@ private:
     // Interpreter
     void RunNextLine();
     bool ExecuteNextLine();
+    void FailScript(const TarnError& error);
     void ArmFollowingWait();
     void ArmWait(const QString& text);
     void DelayLine();
@@ -121,7 +122,7 @@ private:
     qint32 lngEntry = 0;
     double dblStartTime = 0;
     qint64 curFrequency = 1;
-    EchoScanner m_echo;            // the echo of strLastCommand, removed once
+    EchoScanner m_echo;             // the echo of strLastCommand, removed once
     qsizetype m_waitSearchFrom = 0; // strReceived before this was searched for strWaitText already
 
     // FTP data channel

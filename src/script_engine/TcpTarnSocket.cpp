@@ -5,7 +5,8 @@
 
 namespace {
 
-const QString BadStateText = QStringLiteral("Wrong protocol or connection state for the requested transaction or request");
+const QString BadStateText =
+    QStringLiteral("Wrong protocol or connection state for the requested transaction or request");
 
 int errorNumber(QAbstractSocket::SocketError error) {
     switch (error) {

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+// Creation, public surface and termination of the control.
+#include "TarnTelnet.h"
+
+#include "TarnSocket.h"
+#include "TcpTarnSocket.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace {
+
+const QString CaptionText = QStringLiteral("Tarn Telnet Control");
+
+TarnTelnet::Clock systemClock() {
+    auto timer = std::make_shared<QElapsedTimer>();
+    timer->start();
+    return {[timer] { return timer->nsecsElapsed(); }, 1'000'000'000};
+}
+
+} // namespace
+
+TarnTelnet::TarnTelnet(QObject* parent)
+    : TarnTelnet(
+          new TcpTarnSocket, new TcpTarnSocket, [](int ms) { QThread::msleep(ulong(ms)); }, systemClock(), parent) {}
+
+TarnTelnet::TarnTelnet(TarnSocket* main, TarnSocket* data, Sleep sleep, Clock clock, QObject* parent)
+    : QObject(parent), wsMain(main), wsData(data), m_sleep(std::move(sleep)), m_clock(std::move(clock)) {
+    wsMain->setParent(this);
+    wsData->setParent(this);
+    strQuote = QStringLiteral("\"");
+    strConversation = QStringList{QString()};
+    curFrequency = m_clock.frequency > 0 ? m_clock.frequency : 1;
+
+    connect(wsMain, &TarnSocket::DataArrival, this, &TarnTelnet::wsMain_DataArrival);
+    connect(wsMain, &TarnSocket::SendComplete, this, &TarnTelnet::wsMain_SendComplete);
+    connect(wsMain, &TarnSocket::Error, this, &TarnTelnet::wsMain_Error);
+    connect(wsData, &TarnSocket::Connected, this, &TarnTelnet::wsData_Connect);
+    connect(wsData, &TarnSocket::SendComplete, this, &TarnTelnet::wsData_SendComplete);
+    connect(wsData, &TarnSocket::Error, this, &TarnTelnet::wsData_Error);
+}
+
+TarnTelnet::~TarnTelnet() {
+    if (wsMain->State() != TarnSocket::StateClosed)
+        CloseConnections();
+}
+
+QString TarnTelnet::Caption() const {
+    return CaptionText;
+}
+
+void TarnTelnet::GetConversation(QStringList& strCommandArray) const {
+    strCommandArray = strConversation;
+}

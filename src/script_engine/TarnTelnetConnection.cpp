@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: MIT
+// The connection side: what arrives on the main socket, echo removal, WAIT
+// matching, the conversation record, the log and closing.
+#include "TarnTelnet.h"
+
+#include "TarnMessages.h"
+#include "TarnSocket.h"
+#include "TarnText.h"
+#include "text/Latin1.h"
+#include "text/modMisc.h"
+
+#include <QCoreApplication>
+
+using namespace TarnMessages;
+using modMisc::CRLF;
+
+void TarnTelnet::wsMain_DataArrival() {
+    const int state = wsMain->State();
+    if (state == TarnSocket::StateOpen || state == TarnSocket::StateListening || state == TarnSocket::StateConnected)
+        HandleReceivedText(Latin1::toText(wsMain->GetData()));
+}
+
+void TarnTelnet::wsMain_SendComplete() {
+    if (!blnWaiting)
+        RunNextLine();
+}
+
+void TarnTelnet::wsMain_Error(int number, const QString& description) {
+    WriteLog(MainSocketError.arg(number).arg(description));
+}
+
+void TarnTelnet::HandleReceivedText(const QString& text) {
+    if (m_mode == 2)
+        WriteLog(text);
+    else
+        AppendToReceiveBuffer(text);
+    if (m_mode == 2 && text.startsWith(TarnReplies::PassiveMode))
+        OpenDataConnection(text);
+    if (m_mode == 1 && text.contains(TarnReplies::LoginIncorrect, Qt::CaseInsensitive)) {
+        WriteLog(LoginIncorrect);
+        CloseConnections();
+        emit ScriptError(false);
+    }
+    if (blnWaiting && WaitSatisfied(text)) {
+        blnWaiting = false;
+        strWaitText.clear();
+        RunNextLine();
+    }
+}
+
+// Mode 2 searches each piece alone. Otherwise everything received since the
+// last flush is searched, except a tail that may still be the echo of the
+// last command: a WAIT must not be satisfied by the command's own text.
+// The search resumes where the last one left off, so an answer that arrives
+// in many pieces is read once.
+bool TarnTelnet::WaitSatisfied(const QString& piece) {
+    if (m_mode == 2)
+        return !piece.isEmpty() && piece.contains(strWaitText, Qt::CaseInsensitive);
+    const qsizetype settled = m_echo.settledLength(strReceived.size());
+    if (settled == 0)
+        return false;
+    const QStringView text = QStringView(strReceived).left(settled);
+    if (text.indexOf(strWaitText, m_waitSearchFrom, Qt::CaseInsensitive) >= 0)
+        return true;
+    m_waitSearchFrom = std::max(m_waitSearchFrom, settled - strWaitText.size() + 1);
+    return false;
+}
+
+void TarnTelnet::ArmWait(const QString& text) {
+    strWaitText = text;
+    m_waitSearchFrom = 0;
+}
+
+void TarnTelnet::AppendToReceiveBuffer(const QString& text) {
+    strReceived += text;
+    if (const qsizetype echoEnd = m_echo.scan(strReceived, strLastCommand); echoEnd > 0) {
+        strReceived.remove(0, echoEnd);
+        m_waitSearchFrom = std::max<qsizetype>(0, m_waitSearchFrom - echoEnd);
+    }
+}
+
+void TarnTelnet::FlushReceiveBuffer() {
+    const QString answer = TarnText::StripLineBreaks(strReceived);
+    if (!answer.isEmpty()) {
+        AppendToConversation(answer);
+        WriteLog(modMisc::TrimSpaces(answer));
+    }
+    strReceived.clear();
+    m_echo.restart();
+    m_waitSearchFrom = 0;
+}
+
+void TarnTelnet::StartConversationEntry(const QString& command) {
+    FlushReceiveBuffer();
+    strLastCommand = command;
+    m_echo.start(command);
+    if (!strConversation.first().isEmpty()) {
+        strConversation.append(QString());
+        lngEntry = qint32(strConversation.size() - 1);
+    }
+    strConversation[lngEntry] = command + TarnText::Separator;
+}
+
+void TarnTelnet::AppendToConversation(const QString& text) {
+    QString& entry = strConversation[lngEntry];
+    if (!entry.endsWith(CRLF) && !entry.endsWith(TarnText::Separator))
+        entry += CRLF;
+    entry += text;
+}
+
+void TarnTelnet::CloseConnections() {
+    FlushReceiveBuffer();
+    if (wsMain->State() != TarnSocket::StateClosed)
+        wsMain->Close();
+    if (wsData->State() != TarnSocket::StateClosed)
+        wsData->Close();
+    WriteLog(ClosedConnection);
+}
+
+void TarnTelnet::WriteLog(const QString& message) {
+    m_consoleLog += message;
+    m_consoleLog += CRLF;
+    emit LogUpdate(TarnText::FormatElapsed(GetSeconds() - dblStartTime) + u' ' + message);
+}
+
+double TarnTelnet::GetSeconds() const {
+    return double(m_clock.ticks()) / double(curFrequency);
+}
+
+void TarnTelnet::LetEventsRun() {
+    QCoreApplication::processEvents();
+}

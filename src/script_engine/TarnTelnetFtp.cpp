@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: MIT
+// The FTP data channel of mode 2: the passive-mode data connection opened
+// from a "227" reply, and the upload of a local file with PUT.
+#include "TarnTelnet.h"
+
+#include "TarnError.h"
+#include "TarnMessages.h"
+#include "TarnSocket.h"
+#include "TarnText.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace TarnMessages;
+
+namespace {
+
+// How long a closing data connection may take before the script gives up.
+constexpr int DataCloseLimitMs = 3000;
+
+QByteArray ReadFileBytes(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile())
+        throw TarnError{TarnErrors::FileNotFound, QStringLiteral("File not found: %1").arg(path)};
+    if (!file.open(QIODevice::ReadOnly))
+        throw TarnError{TarnErrors::FileUnreadable, QStringLiteral("Cannot read file: %1").arg(path)};
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw TarnError{TarnErrors::FileUnreadable, QStringLiteral("Cannot read file: %1").arg(path)};
+    return bytes;
+}
+
+} // namespace
+
+void TarnTelnet::OpenDataConnection(const QString& reply) {
+    try {
+        wsData->Close();
+        const QDeadlineTimer deadline(DataCloseLimitMs);
+        while (wsData->State() != TarnSocket::StateClosed) {
+            if (deadline.hasExpired())
+                throw TarnError{TarnSocket::TimedOut, QStringLiteral("The data connection did not close")};
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+        const auto address = TarnText::ParsePassiveReply(reply);
+        if (!address) {
+            WriteLog(InvalidPassiveReply.arg(TarnText::RemoveLineBreaks(reply)));
+            WriteLog(AbortingScript);
+            AbortScript();
+            return;
+        }
+        wsData->SetRemoteHost(address->host);
+        wsData->SetRemotePort(address->port);
+        WriteLog(ConnectingTo.arg(wsData->RemoteHost()).arg(wsData->RemotePort()));
+        wsData->Connect();
+    } catch (const TarnError& error) {
+        FailScript(error);
+    }
+}
+
+// Refuses to upload unless a data connection is open, so a PUT in the wrong
+// mode or before the "227" reply fails instead of hanging.
+void TarnTelnet::SendFile(const QString& path) {
+    strUploadFile = path;
+    if (wsData->State() != TarnSocket::StateConnected)
+        throw TarnError{TarnSocket::BadState, QStringLiteral("Cannot PUT - the data connection is not open.")};
+    const QByteArray bytes = ReadFileBytes(path);
+    WriteLog(SendingFile.arg(path));
+    wsData->SendData(bytes);
+    LetEventsRun();
+}
+
+void TarnTelnet::wsData_Connect() {
+    WriteLog(DataConnectionStarted);
+    RunNextLine();
+}
+
+void TarnTelnet::wsData_SendComplete() {
+    wsData->Close();
+    emit FTPSendComplete(strUploadFile);
+    WriteLog(FileSent);
+}
+
+void TarnTelnet::wsData_Error(int number, const QString& description) {
+    WriteLog(DataSocketError.arg(number).arg(description));
+    if (number == TarnSocket::ConnectionRefused && m_mode == 2)
+        WriteLog(NoFtpAccess);
+    WriteLog(AbortingScript);
+    AbortScript();
+}
