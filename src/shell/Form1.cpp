@@ -4,6 +4,7 @@
 #include "IniFile.h"
 #include "ShellText.h"
 #include "Twips.h"
+#include "script_engine/TarnTelnet.h"
 
 #include <QAction>
 #include <QApplication>
@@ -131,6 +132,9 @@ void Form1::createControls() {
     txtOut->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtOut->setTabChangesFocus(true);
     place(txtOut, 120, 2400, 4695, 3615);
+
+    TarnTelnet1 = new TarnTelnet(this);
+    TarnTelnet1->setObjectName(QStringLiteral("TarnTelnet1"));
 
     lblGen[0] = label("lblGen_0", ShellText::LabelPingIP, 120, 120, 1215, 255);
     lblGen[1] = label("lblGen_1", ShellText::LabelInterval, 120, 480, 1455, 255);

@@ -21,6 +21,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class TarnTelnet;
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -47,6 +48,8 @@ public:
     QPushButton* cmdToggle;
     QPushButton* cmdSendToTray;
     QPlainTextEdit* txtOut;
+    // The telnet script control: not shown, its properties keep their defaults.
+    TarnTelnet* TarnTelnet1;
     std::array<QLabel*, 6> lblGen;
     QLabel* lblPing;
     QLabel* lblCount;
