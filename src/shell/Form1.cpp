@@ -254,7 +254,10 @@ void Form1::trayIcon_Activated(QSystemTrayIcon::ActivationReason reason) {
         return;
     switch (reason) {
     case QSystemTrayIcon::DoubleClick:
+        // Back on the screen, but the focus stays where the user has it.
+        setAttribute(Qt::WA_ShowWithoutActivating, true);
         showNormal();
+        setAttribute(Qt::WA_ShowWithoutActivating, false);
         m_sysTray.RemoveTrayIcon();
         break;
     case QSystemTrayIcon::Context:
