@@ -86,18 +86,12 @@ void TestText::countOccurrences_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("part");
     QTest::addColumn<int>("count");
-    QTest::newRow("none") << "abc"
-                          << "," << 0;
-    QTest::newRow("three") << "a,b,c,d"
-                           << "," << 3;
-    QTest::newRow("overlapping hits count") << "aaaa"
-                                            << "aa" << 3;
-    QTest::newRow("exact case") << "aAa"
-                                << "A" << 1;
-    QTest::newRow("empty part") << "abc"
-                                << "" << 0;
-    QTest::newRow("empty text") << ""
-                                << "," << 0;
+    QTest::newRow("none") << "abc" << "," << 0;
+    QTest::newRow("three") << "a,b,c,d" << "," << 3;
+    QTest::newRow("overlapping hits count") << "aaaa" << "aa" << 3;
+    QTest::newRow("exact case") << "aAa" << "A" << 1;
+    QTest::newRow("empty part") << "abc" << "" << 0;
+    QTest::newRow("empty text") << "" << "," << 0;
 }
 
 void TestText::countOccurrences() {
@@ -112,37 +106,22 @@ void TestText::getField_data() {
     QTest::addColumn<QString>("delimiter");
     QTest::addColumn<int>("n");
     QTest::addColumn<QString>("field");
-    QTest::newRow("first") << "HOST 10.0.0.2 23"
-                           << " " << 1 << "HOST";
-    QTest::newRow("middle") << "HOST 10.0.0.2 23"
-                            << " " << 2 << "10.0.0.2";
-    QTest::newRow("last") << "HOST 10.0.0.2 23"
-                          << " " << 3 << "23";
-    QTest::newRow("past the end") << "HOST 10.0.0.2"
-                                  << " " << 3 << "";
-    QTest::newRow("far past the end") << "a"
-                                      << " " << 9 << "";
-    QTest::newRow("double blank gives empty field") << "HOST  10.0.0.2"
-                                                    << " " << 2 << "";
-    QTest::newRow("after double blank") << "HOST  10.0.0.2"
-                                        << " " << 3 << "10.0.0.2";
-    QTest::newRow("no delimiter, field 1") << "WAIT"
-                                           << " " << 1 << "WAIT";
-    QTest::newRow("empty text") << ""
-                                << " " << 1 << "";
-    QTest::newRow("trailing delimiter") << "a,"
-                                        << "," << 2 << "";
-    QTest::newRow("reply after paren") << "227 ok (1,2,3,4,5,6)"
-                                       << "(" << 2 << "1,2,3,4,5,6)";
-    QTest::newRow("up to a second paren") << "a(b(c"
-                                          << "(" << 2 << "b";
+    QTest::newRow("first") << "HOST 10.0.0.2 23" << " " << 1 << "HOST";
+    QTest::newRow("middle") << "HOST 10.0.0.2 23" << " " << 2 << "10.0.0.2";
+    QTest::newRow("last") << "HOST 10.0.0.2 23" << " " << 3 << "23";
+    QTest::newRow("past the end") << "HOST 10.0.0.2" << " " << 3 << "";
+    QTest::newRow("far past the end") << "a" << " " << 9 << "";
+    QTest::newRow("double blank gives empty field") << "HOST  10.0.0.2" << " " << 2 << "";
+    QTest::newRow("after double blank") << "HOST  10.0.0.2" << " " << 3 << "10.0.0.2";
+    QTest::newRow("no delimiter, field 1") << "WAIT" << " " << 1 << "WAIT";
+    QTest::newRow("empty text") << "" << " " << 1 << "";
+    QTest::newRow("trailing delimiter") << "a," << "," << 2 << "";
+    QTest::newRow("reply after paren") << "227 ok (1,2,3,4,5,6)" << "(" << 2 << "1,2,3,4,5,6)";
+    QTest::newRow("up to a second paren") << "a(b(c" << "(" << 2 << "b";
     QTest::newRow("separator character") << QString::fromUtf8("ls\u00a4file1") << QString::fromUtf8("\u00a4") << 2
                                          << "file1";
-    QTest::newRow("multi-character delimiter") << "a\r\nb\r\nc"
-                                               << "\r\n"
-                                               << 2 << "b";
-    QTest::newRow("field zero") << "a b"
-                                << " " << 0 << "";
+    QTest::newRow("multi-character delimiter") << "a\r\nb\r\nc" << "\r\n" << 2 << "b";
+    QTest::newRow("field zero") << "a b" << " " << 0 << "";
 }
 
 void TestText::getField() {
