@@ -48,6 +48,8 @@ private:
         env.insert("XDG_DATA_HOME", m_dir.filePath("data"));
         env.insert("QT_QPA_PLATFORM", "xcb");
         env.remove("DBUS_SESSION_BUS_ADDRESS"); // the X tray, not a status notifier
+        // A sanitizer build: libdbus, loaded by Qt's desktop integration, leaks a buffer at exit.
+        env.insert("LSAN_OPTIONS", "suppressions=" + m_dir.filePath("lsan.supp"));
         return env;
     }
 
@@ -119,6 +121,10 @@ private slots:
         // A copy in a folder of its own: settings.ini lands beside it, not in the build tree.
         QVERIFY(QFile::copy(program, m_dir.filePath("line-warden")));
         QVERIFY(QDir(m_dir.path()).mkdir("run"));
+        QFile suppressions(m_dir.filePath("lsan.supp"));
+        QVERIFY(suppressions.open(QIODevice::WriteOnly));
+        suppressions.write("leak:libdbus-1.so\n");
+        suppressions.close();
         QFile::setPermissions(m_dir.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         // Xvfb picks a free display itself and writes its number to standard output.
@@ -188,7 +194,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(topLevelWindowsOfTheProgram() > before, WaitTimeoutMs); // the popup menu
         run("xdotool", {"key", "Up", "Return"});                                         // the last item, "Exit"
         QVERIFY(m_app.waitForFinished(WaitTimeoutMs));
-        QCOMPARE(m_app.exitCode(), 0);
+        QVERIFY2(m_app.exitStatus() == QProcess::NormalExit && m_app.exitCode() == 0,
+                 m_app.readAllStandardError().right(6000).constData());
 
         QFile settings(m_dir.filePath("settings.ini"));
         QVERIFY(settings.open(QIODevice::ReadOnly));
