@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: MIT
+// The main window: the program starts when it is created and ends when it
+// closes. It owns the controls, the timers, the telnet script control and the
+// notification-area icon. Settings are read at load and written at unload.
+#pragma once
+
+#include <QIcon>
+#include <QSystemTrayIcon>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "Settings.h"
+#include "modSysTray.h"
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+class TarnTelnet;
+
+class Form1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // Where the program lies, and the per-user folder used when that one cannot be written.
+    struct Folders {
+        QString program;
+        QString userData;
+        static Folders standard();
+    };
+
+    // The program's own folders and the desktop's tray.
+    explicit Form1(QWidget* parent = nullptr);
+    Form1(Folders folders, std::unique_ptr<TrayBackend> tray, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Controls, in tab order.
+    QLineEdit* txtPing;
+    QLineEdit* txtInterval;
+    QLineEdit* txtUser;
+    QLineEdit* txtPass;
+    QLineEdit* txtRouter;
+    QPushButton* cmdToggle;
+    QPushButton* cmdSendToTray;
+    QPlainTextEdit* txtOut;
+    // The telnet script control: not shown, its properties keep their defaults.
+    TarnTelnet* TarnTelnet1;
+    std::array<QLabel*, 6> lblGen;
+    QLabel* lblPing;
+    QLabel* lblCount;
+    QCheckBox* chkStats;
+    QLineEdit* txtStats;
+
+    // The tray menu, never shown as a menu bar.
+    QMenu* mnSysTray;
+    QAction* mnOpen;
+    QAction* mnToggle;
+    QAction* mnExit;
+
+    QTimer* tmrPing;
+    QTimer* tmrStats;
+
+    QIcon imgNormal;
+    QIcon imgUP;
+    QIcon imgDOWN;
+
+    // Where settings.ini and the statistics files lie, ending in one separator.
+    QString AppFolder;
+    QString SettingsPath;
+    // A backslash and a double quote, for the statistics script.
+    QString EscapedQuote;
+
+    modSysTray& SysTray() { return m_sysTray; }
+
+    // Twips to pixels on this window's screen.
+    int twips(int value) const;
+
+signals:
+    // Query-unload has run: the settings are written and the program may end.
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void place(QWidget* control, int left, int top, int width, int height);
+    Settings readControls() const;
+    void fillControls(const Settings& settings);
+
+    void Form_Load();
+    void Form_QueryUnload();
+    void cmdSendToTray_Click();
+    void mnOpen_Click();
+    void mnExit_Click();
+    void trayIcon_Activated(QSystemTrayIcon::ActivationReason reason);
+
+    Folders m_folders;
+    modSysTray m_sysTray;
+    bool m_unloaded = false;
+};

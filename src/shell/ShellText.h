@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: MIT
+// The application shell's own texts: captions, the settings file's names and
+// the controls' contents at creation.
+#pragma once
+
+#include <QString>
+
+namespace ShellText {
+
+inline const QString AppTitle = QStringLiteral("Line Warden");
+
+// Main window captions
+inline const QString StartPinging = QStringLiteral("&Start Pinging");
+inline const QString SendToTray = QStringLiteral("Send To &Tray");
+inline const QString LabelPingIP = QStringLiteral("Ping IP:");
+inline const QString LabelInterval = QStringLiteral("Interval in seconds:");
+inline const QString LabelUsername = QStringLiteral("Router username:");
+inline const QString LabelPassword = QStringLiteral("Router password:");
+inline const QString LabelRouterIP = QStringLiteral("Router IP:");
+inline const QString LabelStatsInterval = QStringLiteral("Interval / minutes:");
+inline const QString StatsCheckCaption = QStringLiteral("Get stats at regular intervals");
+inline const QString CountZero = QStringLiteral("00:00:00");
+
+// The tray menu
+inline const QString MenuCaption = QStringLiteral("System Tray Menu");
+inline const QString MenuOpen = QStringLiteral("Open Line Warden");
+inline const QString MenuStartPinging = QStringLiteral("Start Pinging");
+inline const QString MenuExit = QStringLiteral("Exit");
+
+// The settings file
+inline const QString SettingsFileName = QStringLiteral("settings.ini");
+inline const QString SettingsSection = QStringLiteral("Options");
+inline const QString KeyPingIP = QStringLiteral("Ping IP");
+inline const QString KeyPingInterval = QStringLiteral("Ping Interval");
+inline const QString KeyRouterUsername = QStringLiteral("Router Username");
+inline const QString KeyRouterPassword = QStringLiteral("Router Password");
+inline const QString KeyRouterIP = QStringLiteral("Router IP");
+inline const QString KeyStatsCheck = QStringLiteral("StatsCheck");
+inline const QString KeyStatsCheckInterval = QStringLiteral("StatsCheck Interval");
+
+// Contents of the setting inputs at creation. The ping address is a public
+// resolver that answers ICMP echo.
+inline const QString DefaultPingIP = QStringLiteral("9.9.9.9");
+inline const QString DefaultPingInterval = QStringLiteral("300");
+inline const QString DefaultRouterUsername = QStringLiteral("root");
+inline const QString DefaultRouterPassword = QStringLiteral("Mango");
+inline const QString DefaultRouterIP = QStringLiteral("10.0.0.2");
+inline const QString DefaultStatsCheck = QStringLiteral("1");
+inline const QString DefaultStatsCheckInterval = QStringLiteral("1");
+
+} // namespace ShellText

@@ -1,0 +1,212 @@
+// SPDX-License-Identifier: MIT
+// The real program on a real X server with a tray host: the window shows with
+// its caption and size, Send To Tray (Alt+T) hides it into the tray, a
+// double-click on the icon brings it back without the focus, and Exit from the
+// icon's menu ends the program with its settings written. Leaves a screenshot
+// of the window in the build tree (line-warden-window.png).
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "Peers.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int CommandTimeoutMs = 10000;
+constexpr int WaitTimeoutMs = 15000;
+
+struct TrayIcon {
+    QString id;
+    QPoint centre;
+};
+
+} // namespace
+
+class TestRealWindow : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_display;
+    QProcess m_xvfb;
+    QProcess m_trayer;
+    QProcess m_app;
+    QString m_window;
+
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", m_display);
+        env.insert("HOME", m_dir.path());
+        env.insert("XDG_RUNTIME_DIR", m_dir.filePath("run"));
+        env.insert("XDG_DATA_HOME", m_dir.filePath("data"));
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.remove("DBUS_SESSION_BUS_ADDRESS"); // the X tray, not a status notifier
+        // A sanitizer build: libdbus, loaded by Qt's desktop integration, leaks a buffer at exit.
+        env.insert("LSAN_OPTIONS", "suppressions=" + m_dir.filePath("lsan.supp"));
+        return env;
+    }
+
+    // Runs a tool on the test display; its output, empty on failure.
+    QString run(const QString& program, const QStringList& arguments) const {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(program, arguments);
+        if (!process.waitForFinished(CommandTimeoutMs)) {
+            process.kill();
+            process.waitForFinished(CommandTimeoutMs);
+            return {};
+        }
+        return QString::fromLocal8Bit(process.readAllStandardOutput());
+    }
+
+    QString mapState() const {
+        const auto match = QRegularExpression("Map State: (\\w+)").match(run("xwininfo", {"-id", m_window}));
+        return match.captured(1);
+    }
+
+    // The program's window embedded in the tray host: nested below a top-level window.
+    std::optional<TrayIcon> trayIcon() const {
+        static const QRegularExpression line(
+            "^ {6,}(0x[0-9a-f]+) \"[^\"]*\": \\(\"line-warden\" "
+            "\"line-warden\"\\)\\s+(\\d+)x(\\d+)\\+-?\\d+\\+-?\\d+\\s+\\+(-?\\d+)\\+(-?\\d+)",
+            QRegularExpression::MultilineOption);
+        const auto match = line.match(run("xwininfo", {"-root", "-tree"}));
+        if (!match.hasMatch())
+            return std::nullopt;
+        return TrayIcon{match.captured(1), QPoint(match.captured(4).toInt() + match.captured(2).toInt() / 2,
+                                                  match.captured(5).toInt() + match.captured(3).toInt() / 2)};
+    }
+
+    int topLevelWindowsOfTheProgram() const {
+        static const QRegularExpression line("^ {5}0x[0-9a-f]+ .*\\(\"line-warden\" \"line-warden\"\\)",
+                                             QRegularExpression::MultilineOption);
+        int count = 0;
+        for (auto it = line.globalMatch(run("xwininfo", {"-root", "-tree"})); it.hasNext(); it.next())
+            ++count;
+        return count;
+    }
+
+    void sendToTray() {
+        run("xdotool", {"windowfocus", "--sync", m_window});
+        run("xdotool", {"key", "alt+t"});
+        QTRY_COMPARE_WITH_TIMEOUT(mapState(), QStringLiteral("IsUnMapped"), WaitTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(trayIcon().has_value(), WaitTimeoutMs);
+    }
+
+    static void stop(QProcess& process) {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.terminate();
+        if (!process.waitForFinished(CommandTimeoutMs)) {
+            process.kill();
+            process.waitForFinished(CommandTimeoutMs);
+        }
+    }
+
+private slots:
+    void initTestCase() {
+        const QStringList tools{"Xvfb", "trayer", "xdotool", "xwininfo", "import"};
+        for (const QString& tool : tools)
+            LW_REQUIRE_PEER(!QStandardPaths::findExecutable(tool).isEmpty(), tool + " is not installed");
+        const QString program = Peers::binDir() + "/line-warden";
+        QVERIFY2(QFile::exists(program), "line-warden is not built");
+
+        // A copy in a folder of its own: settings.ini lands beside it, not in the build tree.
+        QVERIFY(QFile::copy(program, m_dir.filePath("line-warden")));
+        QVERIFY(QDir(m_dir.path()).mkdir("run"));
+        QFile suppressions(m_dir.filePath("lsan.supp"));
+        QVERIFY(suppressions.open(QIODevice::WriteOnly));
+        suppressions.write("leak:libdbus-1.so\n");
+        suppressions.close();
+        QFile::setPermissions(m_dir.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        // Xvfb picks a free display itself and writes its number to standard output.
+        m_xvfb.setStandardErrorFile(QProcess::nullDevice());
+        m_xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        QVERIFY(m_xvfb.waitForStarted(CommandTimeoutMs));
+        QTRY_VERIFY_WITH_TIMEOUT(m_xvfb.canReadLine() || m_xvfb.state() == QProcess::NotRunning, WaitTimeoutMs);
+        m_display = u':' + QString::fromLatin1(m_xvfb.readLine()).trimmed();
+        QVERIFY2(m_display.size() > 1, "Xvfb did not start");
+
+        m_trayer.setProcessEnvironment(environment());
+        m_trayer.setStandardErrorFile(QProcess::nullDevice());
+        m_trayer.start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
+                                  "--heighttype", "pixel", "--height", "24"});
+        QVERIFY(m_trayer.waitForStarted(CommandTimeoutMs));
+        QTRY_VERIFY_WITH_TIMEOUT(run("xwininfo", {"-root", "-tree"}).contains("(\"panel\" \"trayer\")"), WaitTimeoutMs);
+
+        m_app.setProcessEnvironment(environment());
+        m_app.setWorkingDirectory(m_dir.path());
+        m_app.start(m_dir.filePath("line-warden"), {});
+        QVERIFY(m_app.waitForStarted(CommandTimeoutMs));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !(m_window = run("xdotool", {"search", "--name", "^Line Warden$"}).section(u'\n', 0, 0)).isEmpty(),
+            WaitTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(mapState(), QStringLiteral("IsViewable"), WaitTimeoutMs);
+    }
+
+    void cleanupTestCase() {
+        stop(m_app);
+        stop(m_trayer);
+        stop(m_xvfb);
+    }
+
+    void windowShowsWithCaptionAndSize() {
+        QCOMPARE(run("xdotool", {"getwindowname", m_window}).trimmed(), QStringLiteral("Line Warden"));
+        const QString info = run("xwininfo", {"-id", m_window});
+        QVERIFY2(info.contains("Width: 328") && info.contains("Height: 440"), qPrintable(info));
+
+        const QString shot = QDir(Peers::binDir()).absoluteFilePath("../line-warden-window.png");
+        QFile::remove(shot);
+        run("import", {"-window", m_window, shot});
+        QCOMPARE(QImage(shot).size(), QSize(328, 440));
+    }
+
+    void sendToTrayHidesIntoTheTray() {
+        QVERIFY(!trayIcon());
+        sendToTray();
+    }
+
+    void doubleClickBringsItBackWithoutTheFocus() {
+        const auto icon = trayIcon();
+        QVERIFY(icon);
+        run("xdotool", {"mousemove", QString::number(icon->centre.x()), QString::number(icon->centre.y())});
+        run("xdotool", {"click", "--repeat", "2", "--delay", "100", "1"});
+        QTRY_COMPARE_WITH_TIMEOUT(mapState(), QStringLiteral("IsViewable"), WaitTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!trayIcon(), WaitTimeoutMs);
+        QVERIFY(run("xdotool", {"getwindowfocus"}).trimmed() != m_window);
+    }
+
+    void exitFromTheTrayMenuWritesTheSettings() {
+        sendToTray();
+        const int before = topLevelWindowsOfTheProgram();
+        const auto icon = trayIcon();
+        QVERIFY(icon);
+        run("xdotool", {"mousemove", QString::number(icon->centre.x()), QString::number(icon->centre.y())});
+        run("xdotool", {"click", "3"});
+        QTRY_VERIFY_WITH_TIMEOUT(topLevelWindowsOfTheProgram() > before, WaitTimeoutMs); // the popup menu
+        run("xdotool", {"key", "Up", "Return"});                                         // the last item, "Exit"
+        QVERIFY(m_app.waitForFinished(WaitTimeoutMs));
+        QVERIFY2(m_app.exitStatus() == QProcess::NormalExit && m_app.exitCode() == 0,
+                 m_app.readAllStandardError().right(6000).constData());
+
+        QFile settings(m_dir.filePath("settings.ini"));
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        const QByteArray text = settings.readAll();
+        QVERIFY(text.startsWith("[Options]\r\nPing IP="));
+        QVERIFY(text.contains("\r\nStatsCheck Interval=1\r\n"));
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(settings.fileName()).constData(), &info), 0);
+        QCOMPARE(int(info.st_mode & 0777), 0600);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRealWindow)
+#include "tst_real_window.moc"
