@@ -29,6 +29,7 @@ private slots:
     void refusedConnectionIsAnErrorEventLater();
     void dataThenCloseIsReadBeforeTheStateChanges();
     void sendNeedsAConnection();
+    void sendCompleteFollowsSend_data();
     void sendCompleteFollowsSend();
 };
 
@@ -101,7 +102,17 @@ void TestTcpTarnSocket::sendNeedsAConnection() {
     }
 }
 
+void TestTcpTarnSocket::sendCompleteFollowsSend_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all += char(b);
+    QTest::newRow("every byte value") << all;
+    QTest::newRow("nothing") << QByteArray(); // an empty upload file
+}
+
 void TestTcpTarnSocket::sendCompleteFollowsSend() {
+    QFETCH(QByteArray, bytes);
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
     TcpTarnSocket socket;
@@ -110,14 +121,11 @@ void TestTcpTarnSocket::sendCompleteFollowsSend() {
     socket.Connect(u"127.0.0.1"_s, QString::number(server.serverPort()));
     QTRY_COMPARE_WITH_TIMEOUT(connected.size(), 1, 5000);
     QTcpSocket* peer = server.nextPendingConnection();
-    QByteArray all;
-    for (int b = 0; b < 256; ++b)
-        all += char(b);
-    socket.SendData(all);
+    socket.SendData(bytes);
     QCOMPARE(complete.size(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(complete.size(), 1, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(peer->bytesAvailable(), qint64(256), 5000);
-    QCOMPARE(peer->readAll(), all);
+    QTRY_COMPARE_WITH_TIMEOUT(peer->bytesAvailable(), qint64(bytes.size()), 5000);
+    QCOMPARE(peer->readAll(), bytes);
 }
 
 QTEST_GUILESS_MAIN(TestTcpTarnSocket)

@@ -84,7 +84,7 @@ private:
     void LetEventsRun();
 
     // FTP data channel
-    void OpenDataConnection(const QString& reply);
+    bool OpenDataConnection(const QString& reply);
     void SendFile(const QString& path);
     void wsData_Connect();
     void wsData_SendComplete();

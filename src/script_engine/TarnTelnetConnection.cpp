@@ -35,8 +35,9 @@ void TarnTelnet::HandleReceivedText(const QString& text) {
         WriteLog(text);
     else
         AppendToReceiveBuffer(text);
-    if (m_mode == 2 && text.startsWith(TarnReplies::PassiveMode))
-        OpenDataConnection(text);
+    // A reply that stopped the script must not also satisfy a WAIT for it.
+    if (m_mode == 2 && text.startsWith(TarnReplies::PassiveMode) && !OpenDataConnection(text))
+        return;
     if (m_mode == 1 && text.contains(TarnReplies::LoginIncorrect, Qt::CaseInsensitive)) {
         WriteLog(LoginIncorrect);
         CloseConnections();

@@ -9,7 +9,6 @@
 #include "TarnText.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -34,12 +33,14 @@ QByteArray ReadFileBytes(const QString& path) {
 
 } // namespace
 
-void TarnTelnet::OpenDataConnection(const QString& reply) {
+// False when the script was stopped instead: the reply must then start no
+// further line. The close wait runs on the engine's clock.
+bool TarnTelnet::OpenDataConnection(const QString& reply) {
     try {
         wsData->Close();
-        const QDeadlineTimer deadline(DataCloseLimitMs);
+        const double giveUpAt = GetSeconds() + DataCloseLimitMs / 1000.0;
         while (wsData->State() != TarnSocket::StateClosed) {
-            if (deadline.hasExpired())
+            if (GetSeconds() >= giveUpAt)
                 throw TarnError{TarnSocket::TimedOut, QStringLiteral("The data connection did not close")};
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         }
@@ -48,14 +49,16 @@ void TarnTelnet::OpenDataConnection(const QString& reply) {
             WriteLog(InvalidPassiveReply.arg(TarnText::RemoveLineBreaks(reply)));
             WriteLog(AbortingScript);
             AbortScript();
-            return;
+            return false;
         }
         wsData->SetRemoteHost(address->host);
         wsData->SetRemotePort(address->port);
         WriteLog(ConnectingTo.arg(wsData->RemoteHost()).arg(wsData->RemotePort()));
         wsData->Connect();
+        return true;
     } catch (const TarnError& error) {
         FailScript(error);
+        return false;
     }
 }
 

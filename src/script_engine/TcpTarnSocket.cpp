@@ -67,6 +67,13 @@ void TcpTarnSocket::Connect() {
 void TcpTarnSocket::SendData(const QByteArray& bytes) {
     if (m_state != StateConnected)
         throw TarnError{BadState, BadStateText};
+    if (bytes.isEmpty()) {
+        // Writing nothing raises no bytesWritten, yet the send is complete: an
+        // empty upload must still close its data connection.
+        QMetaObject::invokeMethod(
+            this, [this, generation = m_generation] { onBytesWritten(generation); }, Qt::QueuedConnection);
+        return;
+    }
     m_socket.write(bytes);
 }
 

@@ -17,11 +17,13 @@ struct EngineRig {
     FakeTarnSocket* main = new FakeTarnSocket;
     FakeTarnSocket* data = new FakeTarnSocket;
     qint64 milliseconds = 0; // the clock, in ticks of 1 ms
+    qint64 clockStep = 0;    // how far the clock moves on at every reading
     QList<int> sleeps;
     QStringList events;
     QStringList stampedLog;                      // LogUpdate as sent, stamp included
     std::function<void(const QByteArray&)> peer; // the server's reaction to what the control sent
-    TarnTelnet engine{main, data, [this](int ms) { sleeps.append(ms); }, {[this] { return milliseconds; }, 1000}};
+    TarnTelnet engine{
+        main, data, [this](int ms) { sleeps.append(ms); }, {[this] { return milliseconds += clockStep; }, 1000}};
 
     EngineRig() {
         QObject::connect(&engine, &TarnTelnet::ScriptProgress, &engine,
