@@ -5,7 +5,7 @@
 function(lw_add_test name)
     cmake_parse_arguments(T "GUI;NO_CTEST" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
-    target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Test)
+    target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Test Qt6::Network)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
     if(T_NO_CTEST)
         return()

@@ -37,12 +37,6 @@ Run tarnRun(const QStringList& scriptLines, const QStringList& options, const QB
             QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
-quint16 refusingPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-}
-
 // The conversation as printed: one entry per line, after the marker line.
 QStringList printedConversation(const QString& out) {
     return out.section(u"-- conversation\n"_s, 1).split(u'\n', Qt::SkipEmptyParts);
@@ -107,7 +101,7 @@ void TestTarnRun::stalledScriptsRunOutOfTime() {
     RouterSim router;
     quint16 port = 0;
     if (routerOptions == QStringList{u"refuse"_s}) {
-        port = refusingPort();
+        port = Peers::freeLoopbackPort();
     } else {
         QVERIFY2(router.start(routerOptions), qPrintable(router.error()));
         port = router.port();

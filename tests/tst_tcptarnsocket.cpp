@@ -6,20 +6,10 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include "Peers.h"
 #include "script_engine/TcpTarnSocket.h"
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// A port on 127.0.0.1 that refuses connections: bound once, then released.
-quint16 closedPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-}
-
-} // namespace
 
 class TestTcpTarnSocket : public QObject {
     Q_OBJECT
@@ -57,7 +47,7 @@ void TestTcpTarnSocket::badPortIsRefused() {
 void TestTcpTarnSocket::refusedConnectionIsAnErrorEventLater() {
     TcpTarnSocket socket;
     QSignalSpy errors(&socket, &TarnSocket::Error);
-    socket.Connect(u"127.0.0.1"_s, QString::number(closedPort()));
+    socket.Connect(u"127.0.0.1"_s, QString::number(Peers::freeLoopbackPort()));
     QCOMPARE(errors.size(), 0); // never from inside the call
     QCOMPARE(socket.State(), int(TarnSocket::StateConnecting));
     QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 1, 5000);

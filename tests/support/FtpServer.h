@@ -30,7 +30,7 @@ public:
             return false;
         }
         for (int attempt = 0; attempt < 3; ++attempt) {
-            if (tryStart(folder, freePort()))
+            if (tryStart(folder, Peers::freeLoopbackPort()))
                 return true;
         }
         return false;
@@ -52,12 +52,6 @@ public:
 
 private:
     static inline const QString Python = QStringLiteral("/usr/bin/python3");
-
-    static quint16 freePort() {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        return probe.serverPort();
-    }
 
     bool tryStart(const QString& folder, quint16 port) {
         stop();

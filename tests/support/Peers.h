@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QString>
+#include <QTcpServer>
 #include <QTest>
 
 namespace Peers {
@@ -20,6 +22,14 @@ inline QString binDir() {
 
 inline QString sourceDir() {
     return QString::fromLocal8Bit(qgetenv("LW_SOURCE_DIR"));
+}
+
+// A port of 127.0.0.1 that nothing listens on: bound once, then released.
+// A connection to it is refused; a server may take it next.
+inline quint16 freeLoopbackPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
 }
 
 } // namespace Peers
