@@ -6,11 +6,9 @@
 
 #include "Peers.h"
 
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
-#include <QTcpServer>
 
 class FtpServer {
 public:
@@ -71,12 +69,7 @@ private:
             return false;
         }
         const QByteArray ready = ">>> starting FTP server on 127.0.0.1:" + QByteArray::number(port);
-        QByteArray output;
-        const QDeadlineTimer deadline(10000);
-        while (!output.contains(ready) && !deadline.hasExpired() && m_process.state() == QProcess::Running) {
-            if (m_process.waitForReadyRead(int(deadline.remainingTime())))
-                output += m_process.readAll();
-        }
+        const QByteArray output = Peers::waitForOutput(m_process, ready, 10000);
         if (output.contains(ready))
             return true;
         m_error = QString::fromLocal8Bit(output + m_process.readAll());

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QHostAddress>
+#include <QProcess>
 #include <QString>
 #include <QTcpServer>
 #include <QTest>
@@ -30,6 +32,18 @@ inline quint16 freeLoopbackPort() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
     return probe.serverPort();
+}
+
+// What a starting peer printed, read until it printed `marker`, stopped, or
+// `ms` passed. The marker is in the result exactly when the peer is ready.
+inline QByteArray waitForOutput(QProcess& process, const QByteArray& marker, int ms) {
+    QByteArray output;
+    const QDeadlineTimer deadline(ms);
+    while (!output.contains(marker) && !deadline.hasExpired() && process.state() == QProcess::Running) {
+        if (process.waitForReadyRead(int(deadline.remainingTime())))
+            output += process.readAll();
+    }
+    return output;
 }
 
 } // namespace Peers

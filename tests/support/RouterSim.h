@@ -5,7 +5,6 @@
 
 #include "Peers.h"
 
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
 
@@ -27,17 +26,13 @@ public:
         if (!m_process.waitForStarted(5000))
             return false;
         const QByteArray prefix = "listening on 127.0.0.1:";
-        QDeadlineTimer deadline(5000);
-        while (!m_process.canReadLine() && !deadline.hasExpired()) {
-            if (!m_process.waitForReadyRead(int(deadline.remainingTime())))
-                break;
-        }
-        const QByteArray line = m_process.readLine().trimmed();
+        const QByteArray output = Peers::waitForOutput(m_process, "\n", 5000);
         bool ok = false;
+        const QByteArray line = output.left(output.indexOf('\n')).trimmed();
         if (line.startsWith(prefix))
             m_port = line.mid(prefix.size()).toUShort(&ok);
         if (!ok) {
-            m_error = QString::fromLocal8Bit(line + m_process.readAllStandardError());
+            m_error = QString::fromLocal8Bit(output + m_process.readAllStandardError());
             stop();
         }
         return ok;
