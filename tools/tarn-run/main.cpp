@@ -81,20 +81,22 @@ int main(int argc, char* argv[]) {
     QObject::connect(&control, &TarnTelnet::LogUpdate, [](const QString& line) { print(Escape::ForTerminal(line)); });
     QObject::connect(&control, &TarnTelnet::FTPSendComplete,
                      [](const QString& file) { print(QStringLiteral("FTPSendComplete ") + file); });
-    QObject::connect(&control, &TarnTelnet::ScriptComplete, [] { QCoreApplication::exit(Completed); });
-    QObject::connect(&control, &TarnTelnet::ScriptError, [](bool) { QCoreApplication::exit(Failed); });
-    QTimer::singleShot(int(seconds * 1000), [seconds] {
+    // The script may end inside RunScript already, before the loop runs.
+    int status = -1;
+    const auto finish = [&status](ExitStatus end) {
+        status = end;
+        QCoreApplication::exit(end);
+    };
+    QObject::connect(&control, &TarnTelnet::ScriptComplete, [&finish] { finish(Completed); });
+    QObject::connect(&control, &TarnTelnet::ScriptError, [&finish](bool) { finish(Failed); });
+    QTimer::singleShot(int(seconds * 1000), [&finish, seconds] {
         std::fprintf(stderr, "tarn-run: the script did not end within %g s\n", seconds);
-        QCoreApplication::exit(Stalled);
+        finish(Stalled);
     });
 
-    // The script may end inside RunScript already; exit() before exec() would be lost.
-    int status = -1;
-    QObject::connect(&control, &TarnTelnet::ScriptComplete, [&status] { status = Completed; });
-    QObject::connect(&control, &TarnTelnet::ScriptError, [&status](bool) { status = Failed; });
     control.RunScript(script);
     if (status < 0)
-        status = app.exec();
+        app.exec();
 
     QStringList conversation;
     control.GetConversation(conversation);
