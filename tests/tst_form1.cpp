@@ -17,10 +17,12 @@
 #include <QTimer>
 #include <QtEndian>
 
+#include "FakePingProbe.h"
 #include "FakeTrayBackend.h"
-#include "shell/Form1.h"
 #include "Peers.h"
+#include "reachability/PingMonitor.h"
 #include "script_engine/TarnTelnet.h"
+#include "shell/Form1.h"
 
 class TestForm1 : public QObject {
     Q_OBJECT
@@ -28,6 +30,7 @@ class TestForm1 : public QObject {
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<Form1> m_form;
+    FakePingProbe* m_probe = nullptr;
 
     static int px(int twips) { return qRound(twips * QGuiApplication::primaryScreen()->logicalDotsPerInch() / 1440.0); }
 
@@ -40,8 +43,10 @@ private:
 
 private slots:
     void init() {
+        auto probe = std::make_unique<FakePingProbe>();
+        m_probe = probe.get();
         m_form = std::make_unique<Form1>(Form1::Folders{m_dir.path(), m_dir.filePath("user")},
-                                         std::make_unique<FakeTrayBackend>());
+                                         std::make_unique<FakeTrayBackend>(), std::move(probe));
     }
     void cleanup() {
         m_form.reset();
@@ -211,6 +216,38 @@ private slots:
         QCOMPARE(count.weight(), QFont::Normal);
         QVERIFY(!count.italic());
         QVERIFY(m_form->lblPing->font() != count);
+    }
+
+    // The button and the menu item toggle alike; the monitor's state reaches the widgets.
+    void pingingFromButtonAndMenu() {
+        const char* inputs[] = {"txtPing", "txtInterval", "txtUser", "txtPass", "txtRouter", "chkStats", "txtStats"};
+        m_form->txtPing->setText("127.0.0.1");
+        m_form->txtInterval->setText("-1");
+        m_form->cmdToggle->click();
+        QCOMPARE(m_form->cmdToggle->text(), QStringLiteral("&Stop Pinging"));
+        QCOMPARE(m_form->mnToggle->text(), QStringLiteral("Stop Pinging"));
+        QVERIFY(m_form->tmrPing->isActive());
+        QVERIFY(!m_form->lblPing->isHidden() && !m_form->lblCount->isHidden());
+        for (const char* name : inputs)
+            QVERIFY2(!control(name)->isEnabled(), name);
+
+        m_probe->answers = false;
+        m_form->Monitor().tmrPing_Timer();
+        QCOMPARE(m_probe->pinged, QStringList{"127.0.0.1"});
+        QCOMPARE(m_form->lblCount->text(), QStringLiteral("-00:00:02"));
+        QCOMPARE(m_form->lblPing->text(), QStringLiteral("DOWN"));
+        QCOMPARE(m_form->lblPing->palette().color(QPalette::Window), QColor(255, 0, 0));
+        QCOMPARE(m_form->windowIcon().cacheKey(), m_form->imgDOWN.cacheKey());
+
+        m_form->mnToggle->trigger();
+        QCOMPARE(m_form->cmdToggle->text(), QStringLiteral("&Start Pinging"));
+        QCOMPARE(m_form->mnToggle->text(), QStringLiteral("Start Pinging"));
+        QVERIFY(!m_form->tmrPing->isActive());
+        QVERIFY(m_form->lblPing->isHidden() && m_form->lblCount->isHidden());
+        QCOMPARE(m_form->lblPing->text(), QStringLiteral("DOWN"));
+        QCOMPARE(m_form->windowIcon().cacheKey(), m_form->imgNormal.cacheKey());
+        for (const char* name : inputs)
+            QVERIFY2(control(name)->isEnabled(), name);
     }
 
     void telnetControlKeepsItsDefaults() {

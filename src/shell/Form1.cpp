@@ -2,8 +2,11 @@
 #include "Form1.h"
 
 #include "IniFile.h"
+#include "PingWidgets.h"
 #include "ShellText.h"
 #include "Twips.h"
+#include "reachability/PingMonitor.h"
+#include "reachability/PingText.h"
 #include "script_engine/TarnTelnet.h"
 
 #include <QAction>
@@ -55,12 +58,13 @@ Form1::Folders Form1::Folders::standard() {
     return {QCoreApplication::applicationDirPath(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)};
 }
 
-Form1::Form1(QWidget* parent) : Form1(Folders::standard(), std::make_unique<SystemTrayBackend>(), parent) {}
+Form1::Form1(QWidget* parent) : Form1(Folders::standard(), std::make_unique<SystemTrayBackend>(), {}, parent) {}
 
-Form1::Form1(Folders folders, std::unique_ptr<TrayBackend> tray, QWidget* parent)
+Form1::Form1(Folders folders, std::unique_ptr<TrayBackend> tray, std::unique_ptr<PingProbe> probe, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_folders(std::move(folders)), m_sysTray(std::move(tray)) {
+      m_folders(std::move(folders)), m_sysTray(std::move(tray)),
+      m_probe(probe ? std::move(probe) : std::make_unique<IcmpProbe>()) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(ShellText::AppTitle);
     initResources();
@@ -75,6 +79,12 @@ Form1::Form1(Folders folders, std::unique_ptr<TrayBackend> tray, QWidget* parent
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 
+    m_pingWidgets = std::make_unique<PingWidgets>(*this);
+    m_pingMonitor =
+        std::make_unique<PingMonitor>(tmrPing, *m_probe, *m_pingWidgets, *m_pingWidgets, ShellText::AppTitle);
+
+    connect(cmdToggle, &QPushButton::clicked, this, &Form1::cmdToggle_Click);
+    connect(mnToggle, &QAction::triggered, this, &Form1::mnToggle_Click);
     connect(cmdSendToTray, &QPushButton::clicked, this, &Form1::cmdSendToTray_Click);
     connect(mnOpen, &QAction::triggered, this, &Form1::mnOpen_Click);
     connect(mnExit, &QAction::triggered, this, &Form1::mnExit_Click);
@@ -122,7 +132,7 @@ void Form1::createControls() {
     txtUser = textBox("txtUser", ShellText::DefaultRouterUsername, 1680, 960, 1575);
     txtPass = textBox("txtPass", ShellText::DefaultRouterPassword, 1680, 1320, 1575);
     txtRouter = textBox("txtRouter", ShellText::DefaultRouterIP, 1680, 1680, 1575);
-    cmdToggle = button("cmdToggle", ShellText::StartPinging, 3360, 120);
+    cmdToggle = button("cmdToggle", PingText::StartPinging, 3360, 120);
     cmdSendToTray = button("cmdSendToTray", ShellText::SendToTray, 3360, 6120);
 
     txtOut = new QPlainTextEdit(this);
@@ -178,7 +188,7 @@ void Form1::createControls() {
     mnSysTray->setObjectName(QStringLiteral("mnSysTray"));
     mnOpen = mnSysTray->addAction(ShellText::MenuOpen);
     mnOpen->setObjectName(QStringLiteral("mnOpen"));
-    mnToggle = mnSysTray->addAction(ShellText::MenuStartPinging);
+    mnToggle = mnSysTray->addAction(PingText::MenuStartPinging);
     mnToggle->setObjectName(QStringLiteral("mnToggle"));
     mnExit = mnSysTray->addAction(ShellText::MenuExit);
     mnExit->setObjectName(QStringLiteral("mnExit"));
@@ -228,6 +238,14 @@ void Form1::Form_QueryUnload() {
 void Form1::closeEvent(QCloseEvent* event) {
     Form_QueryUnload();
     event->accept();
+}
+
+void Form1::cmdToggle_Click() {
+    m_pingMonitor->Toggle();
+}
+
+void Form1::mnToggle_Click() {
+    cmdToggle_Click();
 }
 
 void Form1::cmdSendToTray_Click() {

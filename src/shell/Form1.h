@@ -12,6 +12,7 @@
 
 #include "Settings.h"
 #include "modSysTray.h"
+#include "reachability/PingProbe.h"
 
 class QAction;
 class QCheckBox;
@@ -21,6 +22,8 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class PingMonitor;
+class PingWidgets;
 class TarnTelnet;
 
 class Form1 : public QWidget {
@@ -34,9 +37,11 @@ public:
         static Folders standard();
     };
 
-    // The program's own folders and the desktop's tray.
+    // The program's own folders, the desktop's tray and the system's ICMP echo.
     explicit Form1(QWidget* parent = nullptr);
-    Form1(Folders folders, std::unique_ptr<TrayBackend> tray, QWidget* parent = nullptr);
+    // No probe means the system's ICMP echo.
+    Form1(Folders folders, std::unique_ptr<TrayBackend> tray, std::unique_ptr<PingProbe> probe = {},
+          QWidget* parent = nullptr);
     ~Form1() override;
 
     // Controls, in tab order.
@@ -76,6 +81,7 @@ public:
     QString EscapedQuote;
 
     modSysTray& SysTray() { return m_sysTray; }
+    PingMonitor& Monitor() { return *m_pingMonitor; }
 
     // Twips to pixels on this window's screen.
     int twips(int value) const;
@@ -95,6 +101,8 @@ private:
 
     void Form_Load();
     void Form_QueryUnload();
+    void cmdToggle_Click();
+    void mnToggle_Click();
     void cmdSendToTray_Click();
     void mnOpen_Click();
     void mnExit_Click();
@@ -102,5 +110,8 @@ private:
 
     Folders m_folders;
     modSysTray m_sysTray;
+    std::unique_ptr<PingProbe> m_probe;
+    std::unique_ptr<PingWidgets> m_pingWidgets;
+    std::unique_ptr<PingMonitor> m_pingMonitor;
     bool m_unloaded = false;
 };

@@ -10,7 +10,6 @@ namespace ShellText {
 inline const QString AppTitle = QStringLiteral("Line Warden");
 
 // Main window captions
-inline const QString StartPinging = QStringLiteral("&Start Pinging");
 inline const QString SendToTray = QStringLiteral("Send To &Tray");
 inline const QString LabelPingIP = QStringLiteral("Ping IP:");
 inline const QString LabelInterval = QStringLiteral("Interval in seconds:");
@@ -24,7 +23,6 @@ inline const QString CountZero = QStringLiteral("00:00:00");
 // The tray menu
 inline const QString MenuCaption = QStringLiteral("System Tray Menu");
 inline const QString MenuOpen = QStringLiteral("Open Line Warden");
-inline const QString MenuStartPinging = QStringLiteral("Start Pinging");
 inline const QString MenuExit = QStringLiteral("Exit");
 
 // The settings file

@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: MIT
+// The ICMP probe: the classic address parser (checked against the system's
+// inet_aton), texts that are not addresses send nothing, a refused socket
+// explains itself, and the kernel's own ICMP in a network namespace of the
+// test's own: 127.0.0.1 answers; with echoes ignored the probe gives up after
+// 500 ms, however many unrelated packets arrive meanwhile.
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+
+#include "Peers.h"
+#include "reachability/modPingPosix.h"
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <fcntl.h>
+#include <net/if.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+bool writeSysctl(const char* path, const QByteArray& value) {
+    QFile file(QString::fromLatin1(path));
+    return file.open(QIODevice::WriteOnly) && file.write(value) == value.size();
+}
+
+// This thread in a fresh network namespace (loopback up, pings allowed for
+// every group) until the end of the scope; threads started meanwhile inherit it.
+class OwnNetwork {
+public:
+    OwnNetwork() : m_home(::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC)) {
+        if (m_home < 0 || ::unshare(CLONE_NEWNET) != 0)
+            return;
+        m_entered = true;
+        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        ifreq loopback{};
+        std::strcpy(loopback.ifr_name, "lo");
+        m_ready = ::ioctl(fd, SIOCGIFFLAGS, &loopback) == 0 && (loopback.ifr_flags |= IFF_UP) &&
+                  ::ioctl(fd, SIOCSIFFLAGS, &loopback) == 0 &&
+                  writeSysctl("/proc/sys/net/ipv4/ping_group_range", "0 2147483647");
+        ::close(fd);
+    }
+    ~OwnNetwork() {
+        if (m_entered)
+            ::setns(m_home, CLONE_NEWNET);
+        if (m_home >= 0)
+            ::close(m_home);
+    }
+    bool ready() const { return m_ready; }
+
+private:
+    int m_home;
+    bool m_entered = false;
+    bool m_ready = false;
+};
+
+} // namespace
+
+class TestPing : public QObject {
+    Q_OBJECT
+
+private slots:
+    void parseAddress_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<quint32>("address"); // host byte order
+        const quint32 loopback = 0x7f000001;
+        QTest::newRow("dotted") << QByteArray("127.0.0.1") << true << loopback;
+        QTest::newRow("three parts") << QByteArray("127.0.1") << true << loopback;
+        QTest::newRow("two parts") << QByteArray("127.1") << true << loopback;
+        QTest::newRow("one part") << QByteArray("2130706433") << true << loopback;
+        QTest::newRow("octal") << QByteArray("0177.0.0.01") << true << loopback;
+        QTest::newRow("hex") << QByteArray("0x7F.0x0.0X0.0x1") << true << loopback;
+        QTest::newRow("hex whole") << QByteArray("0x7f000001") << true << loopback;
+        QTest::newRow("octal whole") << QByteArray("017700000001") << true << loopback;
+        QTest::newRow("ends at a blank") << QByteArray("127.0.0.1 router") << true << loopback;
+        QTest::newRow("zero") << QByteArray("0") << true << 0u;
+        QTest::newRow("16-bit last") << QByteArray("1.2.65535") << true << 0x0102ffffu;
+        QTest::newRow("24-bit last") << QByteArray("1.16777215") << true << 0x01ffffffu;
+        QTest::newRow("one below all-ones") << QByteArray("255.255.255.254") << true << 0xfffffffeu;
+        QTest::newRow("all-ones") << QByteArray("255.255.255.255") << false << 0u;
+        QTest::newRow("all-ones whole") << QByteArray("4294967295") << false << 0u;
+        QTest::newRow("beyond 32 bits") << QByteArray("4294967296") << false << 0u;
+        QTest::newRow("16-bit last too big") << QByteArray("1.2.65536") << false << 0u;
+        QTest::newRow("part too big") << QByteArray("256.0.0.1") << false << 0u;
+        QTest::newRow("five parts") << QByteArray("1.2.3.4.5") << false << 0u;
+        QTest::newRow("empty part") << QByteArray("1..2") << false << 0u;
+        QTest::newRow("trailing dot") << QByteArray("1.2.3.") << false << 0u;
+        QTest::newRow("leading blank") << QByteArray(" 1.2.3.4") << false << 0u;
+        QTest::newRow("octal 8") << QByteArray("08") << false << 0u;
+        QTest::newRow("bare 0x") << QByteArray("0x") << false << 0u;
+        QTest::newRow("sign") << QByteArray("-1") << false << 0u;
+        QTest::newRow("trailing letter") << QByteArray("1.2.3.4x") << false << 0u;
+        QTest::newRow("host name") << QByteArray("localhost") << false << 0u;
+        QTest::newRow("empty") << QByteArray("") << false << 0u;
+    }
+
+    void parseAddress() {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, valid);
+        QFETCH(quint32, address);
+        const auto parsed = modPing::ParseAddress(text.toStdString());
+        QCOMPARE(parsed.has_value(), valid);
+        if (valid)
+            QCOMPARE(ntohl(*parsed), address);
+        // The system's parser agrees, except that it takes all-ones for an address.
+        in_addr system{};
+        const bool systemValid = ::inet_aton(text.constData(), &system) != 0 && system.s_addr != INADDR_NONE;
+        QCOMPARE(systemValid, valid);
+        if (valid)
+            QCOMPARE(system.s_addr, *parsed);
+    }
+
+    void notAnAddressSendsNothing_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("host name") << QByteArray("router.example");
+        QTest::newRow("malformed") << QByteArray("10.0.0.2.1");
+        QTest::newRow("broadcast") << QByteArray("255.255.255.255");
+    }
+
+    void notAnAddressSendsNothing() {
+        QFETCH(QByteArray, text);
+        int opened = 0;
+        modPing::EchoReply reply;
+        QCOMPARE(modPing::SendEcho(text.toStdString(), modPing::Payload, reply, [&](int) { return ++opened, -1; }),
+                 modPing::NotAnAddress);
+        QCOMPARE(opened, 0);
+    }
+
+    void refusedSocketIsExplained() {
+        const modPing::SocketOpener refused = [](int) { return errno = EPERM, -1; };
+        modPing::EchoReply reply;
+        QCOMPARE(modPing::SendEcho("127.0.0.1", modPing::Payload, reply, refused), modPing::GeneralFailure);
+        const QString problem = QString::fromStdString(modPing::PermissionProblem(refused));
+        QVERIFY2(problem.contains("setcap cap_net_raw+ep /") && problem.contains("net.ipv4.ping_group_range"),
+                 qPrintable(problem));
+    }
+
+    void echoInOwnNamespace_data() {
+        QTest::addColumn<int>("type");
+        QTest::newRow("datagram socket") << int(SOCK_DGRAM);
+        QTest::newRow("raw socket") << int(SOCK_RAW);
+    }
+
+    void echoInOwnNamespace() {
+        QFETCH(int, type);
+        const OwnNetwork network;
+        LW_REQUIRE_PEER(network.ready(), "a network namespace of its own (needs root)");
+        std::vector<int> opened;
+        const modPing::SocketOpener only = [&](int asked) {
+            const int fd = asked == type ? modPing::OpenIcmpSocket(asked) : (errno = EACCES, -1);
+            opened.push_back(asked);
+            return fd;
+        };
+
+        modPing::EchoReply reply;
+        QCOMPARE(modPing::SendEcho("127.0.0.1", modPing::Payload, reply, only), modPing::Answered);
+        QCOMPARE(opened.back(), type);
+        QVERIFY(reply.RoundTripTime < quint32(modPing::TimeoutMs));
+
+        // Echo requests from another socket keep arriving at a raw socket while it waits.
+        QVERIFY(writeSysctl("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1"));
+        std::atomic<bool> flooding = true;
+        std::thread flood([&flooding] {
+            const int fd = modPing::OpenIcmpSocket(SOCK_DGRAM);
+            const unsigned char request[12] = {8, 0, 0, 0, 0, 0, 0, 1, 'f', 'l', 'o', 'o'};
+            sockaddr_in to{};
+            to.sin_family = AF_INET;
+            to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            for (int i = 0; i < 100 && flooding; ++i) {
+                ::sendto(fd, request, sizeof request, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            ::close(fd);
+        });
+        QElapsedTimer timer;
+        timer.start();
+        const std::int32_t status = modPing::SendEcho("127.0.0.1", modPing::Payload, reply, only);
+        const qint64 elapsed = timer.elapsed();
+        flooding = false;
+        flood.join();
+        QCOMPARE(status, modPing::TimedOut);
+        QVERIFY2(elapsed >= 450 && elapsed <= 550, qPrintable(QString::number(elapsed)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPing)
+#include "tst_ping.moc"
