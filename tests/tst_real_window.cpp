@@ -2,8 +2,10 @@
 // The real program on a real X server with a tray host: the window shows with
 // its caption and size, Send To Tray (Alt+T) hides it into the tray, a
 // double-click on the icon brings it back without the focus, and Exit from the
-// icon's menu ends the program with its settings written. Leaves a screenshot
-// of the window in the build tree (line-warden-window.png).
+// icon's menu ends the program with its settings written. Pinging a router
+// (busybox telnetd in a network namespace of the test's own, where the program
+// runs too) shows UP, DOWN while the namespace ignores echoes, and UP again.
+// Leaves screenshots of the window in the build tree (line-warden-*.png).
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -13,14 +15,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "BusyboxRouter.h"
 #include "Peers.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr int CommandTimeoutMs = 10000;
 constexpr int WaitTimeoutMs = 15000;
+// Where lblPing's background shows, inside its border (pixels at 96 dpi).
+constexpr QPoint PingLabelInside(228, 72);
+constexpr QRgb Green = 0xff00ff00;
+constexpr QRgb Red = 0xffff0000;
 
 struct TrayIcon {
     QString id;
@@ -39,6 +47,9 @@ private:
     QProcess m_trayer;
     QProcess m_app;
     QString m_window;
+    QString m_netns;
+    BusyboxRouter m_router;
+    bool m_routerStarted = false;
 
     QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -100,6 +111,31 @@ private:
         QTRY_VERIFY_WITH_TIMEOUT(trayIcon().has_value(), WaitTimeoutMs);
     }
 
+    // The colour of lblPing in a screenshot, which stays in the build tree.
+    QRgb pingLabelColour(const QString& state) const {
+        const QString shot = QDir(Peers::binDir()).absoluteFilePath("../line-warden-" + state + ".png");
+        run("import", {"-window", m_window, shot});
+        return QImage(shot).pixel(PingLabelInside);
+    }
+
+    void ignoreEchoes(bool ignore) const {
+        QCOMPARE(QProcess::execute("ip", {"netns", "exec", m_netns, "sysctl", "-qw",
+                                          QStringLiteral("net.ipv4.icmp_echo_ignore_all=%1").arg(ignore)}),
+                 0);
+    }
+
+    // The program pings the router and collects from it: both at 127.0.0.1 in its namespace.
+    bool writeSettings() const {
+        QFile settings(m_dir.filePath("settings.ini"));
+        return settings.open(QIODevice::WriteOnly) &&
+               settings.write(
+                   QStringLiteral("[Options]\r\nPing IP=127.0.0.1\r\nPing Interval=1\r\nRouter Username=root\r\n"
+                                  "Router Password=Mango\r\n"
+                                  "Router IP=127.0.0.1 %1\r\nStatsCheck=0\r\nStatsCheck Interval=1\r\n")
+                       .arg(m_router.port())
+                       .toLatin1()) > 0;
+    }
+
     static void stop(QProcess& process) {
         if (process.state() == QProcess::NotRunning)
             return;
@@ -142,9 +178,21 @@ private slots:
         QVERIFY(m_trayer.waitForStarted(CommandTimeoutMs));
         QTRY_VERIFY_WITH_TIMEOUT(run("xwininfo", {"-root", "-tree"}).contains("(\"panel\" \"trayer\")"), WaitTimeoutMs);
 
+        // A network namespace of its own for the program and its router, where root may make one.
+        const QString netns = QStringLiteral("lw-window-%1").arg(::getpid());
+        if (::geteuid() == 0 && QProcess::execute("ip", {"netns", "add", netns}) == 0) {
+            m_netns = netns;
+            QCOMPARE(QProcess::execute("ip", {"-n", m_netns, "link", "set", "lo", "up"}), 0);
+            m_routerStarted = m_router.start({}, m_netns);
+        }
+        QVERIFY(writeSettings());
+
         m_app.setProcessEnvironment(environment());
         m_app.setWorkingDirectory(m_dir.path());
-        m_app.start(m_dir.filePath("line-warden"), {});
+        if (m_netns.isEmpty())
+            m_app.start(m_dir.filePath("line-warden"), {});
+        else
+            m_app.start("ip", {"netns", "exec", m_netns, m_dir.filePath("line-warden")});
         QVERIFY(m_app.waitForStarted(CommandTimeoutMs));
         QTRY_VERIFY_WITH_TIMEOUT(
             !(m_window = run("xdotool", {"search", "--name", "^Line Warden$"}).section(u'\n', 0, 0)).isEmpty(),
@@ -156,6 +204,9 @@ private slots:
         stop(m_app);
         stop(m_trayer);
         stop(m_xvfb);
+        m_router.stop();
+        if (!m_netns.isEmpty())
+            QProcess::execute("ip", {"netns", "del", m_netns});
     }
 
     void windowShowsWithCaptionAndSize() {
@@ -182,6 +233,18 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(mapState(), QStringLiteral("IsViewable"), WaitTimeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(!trayIcon(), WaitTimeoutMs);
         QVERIFY(run("xdotool", {"getwindowfocus"}).trimmed() != m_window);
+    }
+
+    void pingingShowsUpDownAndUpAgain() {
+        LW_REQUIRE_PEER(!m_netns.isEmpty(), "a network namespace of the test's own (needs root and iproute2)");
+        LW_REQUIRE_PEER(m_routerStarted, m_router.whyUnavailable());
+        run("xdotool", {"windowfocus", "--sync", m_window});
+        run("xdotool", {"key", "alt+s"}); // Start Pinging: a probe every two seconds
+        QTRY_COMPARE_WITH_TIMEOUT(pingLabelColour("up"), Green, WaitTimeoutMs);
+        ignoreEchoes(true);
+        QTRY_COMPARE_WITH_TIMEOUT(pingLabelColour("down"), Red, WaitTimeoutMs);
+        ignoreEchoes(false);
+        QTRY_COMPARE_WITH_TIMEOUT(pingLabelColour("up-again"), Green, WaitTimeoutMs);
     }
 
     void exitFromTheTrayMenuWritesTheSettings() {

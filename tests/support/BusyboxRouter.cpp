@@ -30,14 +30,14 @@ BusyboxRouter::~BusyboxRouter() {
     stop();
 }
 
-bool BusyboxRouter::start(const QString& statsFile) {
+bool BusyboxRouter::start(const QString& statsFile, const QString& netns) {
     stop();
     const QString stats =
         statsFile.isEmpty() ? Peers::sourceDir() + QStringLiteral("/tools/router-sim/sample-stats.txt") : statsFile;
     for (int attempt = 0; attempt < Attempts; ++attempt) {
         m_port = freePort();
         m_dir = QDir::tempPath() + QStringLiteral("/busybox-router-") + QUuid::createUuid().toString(QUuid::Id128);
-        if (m_port != 0 && runScript({QStringLiteral("start"), m_dir, QString::number(m_port), stats}))
+        if (m_port != 0 && runScript({QStringLiteral("start"), m_dir, QString::number(m_port), stats, netns}))
             return true;
         stop();
     }

@@ -14,8 +14,9 @@ public:
     ~BusyboxRouter();
 
     // Builds the chroot (with the given statistics file, or the sample one)
-    // and starts telnetd. Returns once it listens.
-    bool start(const QString& statsFile = {});
+    // and starts telnetd, in the named network namespace if one is given.
+    // Returns once it listens.
+    bool start(const QString& statsFile = {}, const QString& netns = {});
     // Kills telnetd and its sessions and removes the chroot.
     void stop();
 

@@ -3,8 +3,9 @@
 # A router as users meet it: busybox telnetd, login and ash in a chroot,
 # with GNU cat so that the missing file gives the router's own error line.
 #
-#   busybox-router.sh start DIR PORT [STATS_FILE]   build DIR, start telnetd on 127.0.0.1:PORT
-#   busybox-router.sh stop DIR                      kill everything rooted in DIR, remove DIR
+#   busybox-router.sh start DIR PORT [STATS_FILE [NETNS]]   build DIR, start telnetd on 127.0.0.1:PORT,
+#                                                           inside the named network namespace if given
+#   busybox-router.sh stop DIR                              kill everything rooted in DIR, remove DIR
 #
 # telnetd runs under its own mount and UTS namespaces: a private devpts
 # instance gives the chroot its own pseudo-terminals, and the host name
@@ -20,11 +21,14 @@ die() {
     exit 1
 }
 
+# The command prefix that runs in the router's network namespace, if any.
+in_netns=()
+
 # Prints 0 when PORT has a listener on 127.0.0.1.
 listening() {
     local hex
     hex=$(printf '0100007F:%04X' "$1")
-    grep -q "^ *[0-9]*: $hex 00000000:0000 0A" /proc/net/tcp
+    "${in_netns[@]}" grep -q "^ *[0-9]*: $hex 00000000:0000 0A" /proc/net/tcp
 }
 
 # Every process whose root directory is DIR (telnetd and its login sessions).
@@ -73,7 +77,8 @@ build_root() {
 }
 
 start() {
-    local dir=$1 port=$2 stats=${3:-}
+    local dir=$1 port=$2 stats=${3:-} netns=${4:-}
+    [ -z "$netns" ] || in_netns=(ip netns exec "$netns")
     [ "$(id -u)" -eq 0 ] || die "needs root"
     [ -x "$busybox" ] || die "$busybox missing (Debian package busybox-static)"
     "$busybox" --list | grep -qx telnetd || die "$busybox has no telnetd"
@@ -88,7 +93,7 @@ start() {
     build_root "$dir" "$stats"
 
     # The inner shell runs in the new namespaces; exec keeps telnetd as the recorded process.
-    unshare --mount --uts --propagation private sh -c '
+    "${in_netns[@]}" unshare --mount --uts --propagation private sh -c '
         set -e
         mount -t devpts -o newinstance,ptmxmode=0666,mode=0620 devpts "$1/dev/pts"
         hostname router
@@ -124,14 +129,14 @@ stop() {
 
 case "${1:-}" in
 start)
-    [ $# -ge 3 ] || die "usage: $0 start DIR PORT [STATS_FILE]"
-    start "$2" "$3" "${4:-}"
+    [ $# -ge 3 ] || die "usage: $0 start DIR PORT [STATS_FILE [NETNS]]"
+    start "$2" "$3" "${4:-}" "${5:-}"
     ;;
 stop)
     [ $# -ge 2 ] || die "usage: $0 stop DIR"
     stop "$2"
     ;;
 *)
-    die "usage: $0 start DIR PORT [STATS_FILE] | stop DIR"
+    die "usage: $0 start DIR PORT [STATS_FILE [NETNS]] | stop DIR"
     ;;
 esac
