@@ -21,6 +21,7 @@
 #include "shell/Form1.h"
 #include "Peers.h"
 #include "script_engine/TarnTelnet.h"
+#include "statistics/StatsCollector.h"
 
 class TestForm1 : public QObject {
     Q_OBJECT
@@ -219,6 +220,19 @@ private slots:
         QCOMPARE(telnet, m_form->TarnTelnet1);
         QCOMPARE(telnet->Mode(), 0);
         QVERIFY(!telnet->WaitForReboot());
+    }
+
+    // One line per record, none after the last; a box the user emptied takes the
+    // first record alone, and undo cannot take a record back.
+    void statsRecordsInTheOutputBox() {
+        m_form->txtOut->setPlainText(QStringLiteral("typed"));
+        m_form->txtOut->clear();
+        emit m_form->Stats().recordShown(QStringLiteral("07/12/2026 09:05\t8000, 12, Up"));
+        emit m_form->Stats().recordShown(QStringLiteral("07/12/2026 09:06\t8000, 12, Up, Changed"));
+        const QString shown = QStringLiteral("07/12/2026 09:05\t8000, 12, Up\n07/12/2026 09:06\t8000, 12, Up, Changed");
+        QCOMPARE(m_form->txtOut->toPlainText(), shown);
+        m_form->txtOut->undo();
+        QCOMPARE(m_form->txtOut->toPlainText(), shown);
     }
 
     void trayMenu() {

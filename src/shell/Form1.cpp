@@ -5,6 +5,7 @@
 #include "ShellText.h"
 #include "Twips.h"
 #include "script_engine/TarnTelnet.h"
+#include "statistics/StatsCollector.h"
 
 #include <QAction>
 #include <QApplication>
@@ -83,6 +84,15 @@ Form1::Form1(Folders folders, std::unique_ptr<TrayBackend> tray, QWidget* parent
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::Form_QueryUnload);
 
     Form_Load();
+
+    // Created once AppFolder is known: the statistics files lie there.
+    m_stats = new StatsCollector(
+        *TarnTelnet1, tmrStats, [] { return QDateTime::currentDateTime(); }, AppFolder,
+        [this] {
+            return StatsCollector::RouterLogin{txtRouter->text(), txtUser->text(), txtPass->text()};
+        },
+        this);
+    connect(m_stats, &StatsCollector::recordShown, this, &Form1::showStatsRecord);
 }
 
 Form1::~Form1() = default;
@@ -131,6 +141,8 @@ void Form1::createControls() {
     txtOut->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtOut->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtOut->setTabChangesFocus(true);
+    // Records are not the user's edits: undo must not take them back, nor keep a copy of each.
+    txtOut->setUndoRedoEnabled(false);
     place(txtOut, 120, 2400, 4695, 3615);
 
     TarnTelnet1 = new TarnTelnet(this);
@@ -209,7 +221,6 @@ void Form1::fillControls(const Settings& settings) {
 }
 
 void Form1::Form_Load() {
-    EscapedQuote = QStringLiteral("\\\"");
     AppFolder = modMisc::ChooseAppFolder(m_folders.program, m_folders.userData);
     SettingsPath = AppFolder + ShellText::SettingsFileName;
     if (const auto settings = Settings::load(SettingsPath))
@@ -228,6 +239,12 @@ void Form1::Form_QueryUnload() {
 void Form1::closeEvent(QCloseEvent* event) {
     Form_QueryUnload();
     event->accept();
+}
+
+// Appended as a new line at the end, never by rewriting the whole text, so that a
+// record costs the same after months of them. An empty box takes the record alone.
+void Form1::showStatsRecord(const QString& record) {
+    txtOut->appendPlainText(record);
 }
 
 void Form1::cmdSendToTray_Click() {

@@ -21,6 +21,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class StatsCollector;
 class TarnTelnet;
 
 class Form1 : public QWidget {
@@ -72,10 +73,10 @@ public:
     // Where settings.ini and the statistics files lie, ending in one separator.
     QString AppFolder;
     QString SettingsPath;
-    // A backslash and a double quote, for the statistics script.
-    QString EscapedQuote;
 
     modSysTray& SysTray() { return m_sysTray; }
+    // The statistics side: collections on TarnTelnet1, driven by tmrStats, shown in txtOut.
+    StatsCollector& Stats() { return *m_stats; }
 
     // Twips to pixels on this window's screen.
     int twips(int value) const;
@@ -99,8 +100,10 @@ private:
     void mnOpen_Click();
     void mnExit_Click();
     void trayIcon_Activated(QSystemTrayIcon::ActivationReason reason);
+    void showStatsRecord(const QString& record);
 
     Folders m_folders;
     modSysTray m_sysTray;
+    StatsCollector* m_stats = nullptr;
     bool m_unloaded = false;
 };
