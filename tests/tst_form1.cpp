@@ -23,6 +23,7 @@
 #include "reachability/PingMonitor.h"
 #include "script_engine/TarnTelnet.h"
 #include "shell/Form1.h"
+#include "statistics/StatsCollector.h"
 
 class TestForm1 : public QObject {
     Q_OBJECT
@@ -218,12 +219,15 @@ private slots:
         QVERIFY(m_form->lblPing->font() != count);
     }
 
-    // The button and the menu item toggle alike; the monitor's state reaches the widgets.
+    // The button and the menu item toggle alike; the monitor's state reaches the widgets and
+    // the statistics side: the schedule at start, a collection at a change.
     void pingingFromButtonAndMenu() {
         const char* inputs[] = {"txtPing", "txtInterval", "txtUser", "txtPass", "txtRouter", "chkStats", "txtStats"};
         m_form->txtPing->setText("127.0.0.1");
         m_form->txtInterval->setText("-1");
+        m_form->txtRouter->setText(QStringLiteral("127.0.0.1 %1").arg(Peers::freeLoopbackPort()));
         m_form->cmdToggle->click();
+        QVERIFY(m_form->tmrStats->isActive());
         QCOMPARE(m_form->cmdToggle->text(), QStringLiteral("&Stop Pinging"));
         QCOMPARE(m_form->mnToggle->text(), QStringLiteral("Stop Pinging"));
         QVERIFY(m_form->tmrPing->isActive());
@@ -231,9 +235,12 @@ private slots:
         for (const char* name : inputs)
             QVERIFY2(!control(name)->isEnabled(), name);
 
+        m_form->Monitor().tmrPing_Timer();
+        QVERIFY(!m_form->Stats().StatsBusy());
         m_probe->answers = false;
         m_form->Monitor().tmrPing_Timer();
-        QCOMPARE(m_probe->pinged, QStringList{"127.0.0.1"});
+        QVERIFY(m_form->Stats().PingStateChanged() && m_form->Stats().StatsBusy());
+        QCOMPARE(m_probe->pinged, QStringList(2, "127.0.0.1"));
         QCOMPARE(m_form->lblCount->text(), QStringLiteral("-00:00:02"));
         QCOMPARE(m_form->lblPing->text(), QStringLiteral("DOWN"));
         QCOMPARE(m_form->lblPing->palette().color(QPalette::Window), QColor(255, 0, 0));
@@ -256,6 +263,19 @@ private slots:
         QCOMPARE(telnet, m_form->TarnTelnet1);
         QCOMPARE(telnet->Mode(), 0);
         QVERIFY(!telnet->WaitForReboot());
+    }
+
+    // One line per record, none after the last; a box the user emptied takes the
+    // first record alone, and undo cannot take a record back.
+    void statsRecordsInTheOutputBox() {
+        m_form->txtOut->setPlainText(QStringLiteral("typed"));
+        m_form->txtOut->clear();
+        emit m_form->Stats().recordShown(QStringLiteral("07/12/2026 09:05\t8000, 12, Up"));
+        emit m_form->Stats().recordShown(QStringLiteral("07/12/2026 09:06\t8000, 12, Up, Changed"));
+        const QString shown = QStringLiteral("07/12/2026 09:05\t8000, 12, Up\n07/12/2026 09:06\t8000, 12, Up, Changed");
+        QCOMPARE(m_form->txtOut->toPlainText(), shown);
+        m_form->txtOut->undo();
+        QCOMPARE(m_form->txtOut->toPlainText(), shown);
     }
 
     void trayMenu() {

@@ -4,7 +4,8 @@
 // double-click on the icon brings it back without the focus, and Exit from the
 // icon's menu ends the program with its settings written. Pinging a router
 // (busybox telnetd in a network namespace of the test's own, where the program
-// runs too) shows UP, DOWN while the namespace ignores echoes, and UP again.
+// runs too) shows UP, DOWN while the namespace ignores echoes, and UP again,
+// and each change leaves a record marked ", Changed" in stats.txt.
 // Leaves screenshots of the window in the build tree (line-warden-*.png).
 #include <QDir>
 #include <QFile>
@@ -116,6 +117,13 @@ private:
         const QString shot = QDir(Peers::binDir()).absoluteFilePath("../line-warden-" + state + ".png");
         run("import", {"-window", m_window, shot});
         return QImage(shot).pixel(PingLabelInside);
+    }
+
+    QStringList statsRecords() const {
+        QFile records(m_dir.filePath("stats.txt"));
+        return records.open(QIODevice::ReadOnly)
+                   ? QString::fromLocal8Bit(records.readAll()).split("\r\n", Qt::SkipEmptyParts)
+                   : QStringList();
     }
 
     void ignoreEchoes(bool ignore) const {
@@ -235,7 +243,7 @@ private slots:
         QVERIFY(run("xdotool", {"getwindowfocus"}).trimmed() != m_window);
     }
 
-    void pingingShowsUpDownAndUpAgain() {
+    void pingingShowsUpDownAndUpAgainWithChangedRecords() {
         LW_REQUIRE_PEER(!m_netns.isEmpty(), "a network namespace of the test's own (needs root and iproute2)");
         LW_REQUIRE_PEER(m_routerStarted, m_router.whyUnavailable());
         run("xdotool", {"windowfocus", "--sync", m_window});
@@ -243,8 +251,13 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(pingLabelColour("up"), Green, WaitTimeoutMs);
         ignoreEchoes(true);
         QTRY_COMPARE_WITH_TIMEOUT(pingLabelColour("down"), Red, WaitTimeoutMs);
+        // Each change collects from the router at once, and its record says so.
+        QTRY_COMPARE_WITH_TIMEOUT(statsRecords().size(), 1, WaitTimeoutMs);
+        QVERIFY2(statsRecords().last().endsWith(", Down, Changed"), qPrintable(statsRecords().last()));
         ignoreEchoes(false);
         QTRY_COMPARE_WITH_TIMEOUT(pingLabelColour("up-again"), Green, WaitTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(statsRecords().size(), 2, WaitTimeoutMs);
+        QVERIFY2(statsRecords().last().endsWith(", Up, Changed"), qPrintable(statsRecords().last()));
     }
 
     void exitFromTheTrayMenuWritesTheSettings() {

@@ -11,6 +11,7 @@
 #include "FakeTrayBackend.h"
 #include "shell/Form1.h"
 #include "shell/IniFile.h"
+#include "statistics/StatsCollector.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -201,7 +202,7 @@ private slots:
         auto f = form();
         QCOMPARE(f->AppFolder, m_dir.path() + u'/');
         QCOMPARE(f->SettingsPath, m_dir.filePath("settings.ini"));
-        QCOMPARE(f->EscapedQuote, QStringLiteral("\\\""));
+        QCOMPARE(f->Stats().EscapedQuote, QStringLiteral("\\\""));
         QVERIFY(!QFile::exists(ini()));
         QCOMPARE(f->txtInterval->text(), QStringLiteral("300"));
         f->close();

@@ -8,6 +8,7 @@
 #include "reachability/PingMonitor.h"
 #include "reachability/PingText.h"
 #include "script_engine/TarnTelnet.h"
+#include "statistics/StatsCollector.h"
 
 #include <QAction>
 #include <QApplication>
@@ -93,6 +94,23 @@ Form1::Form1(Folders folders, std::unique_ptr<TrayBackend> tray, std::unique_ptr
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::Form_QueryUnload);
 
     Form_Load();
+
+    // Created once AppFolder is known: the statistics files lie there.
+    m_stats = new StatsCollector(
+        *TarnTelnet1, tmrStats, [] { return QDateTime::currentDateTime(); }, AppFolder,
+        [this] {
+            return StatsCollector::RouterLogin{txtRouter->text(), txtUser->text(), txtPass->text()};
+        },
+        this);
+    connect(m_stats, &StatsCollector::recordShown, this, &Form1::showStatsRecord);
+
+    // Starting and stopping pinging run the schedule's steps; a change of reachability collects at once.
+    PingMonitor* monitor = m_pingMonitor.get();
+    connect(monitor, &PingMonitor::startingSchedule, m_stats,
+            [this] { m_stats->StartSchedule(txtStats->text(), chkStats->isChecked()); });
+    connect(monitor, &PingMonitor::stoppingSchedule, m_stats, [this] { m_stats->StopSchedule(chkStats->isChecked()); });
+    connect(monitor, &PingMonitor::pingStateTextChanged, m_stats, &StatsCollector::setPingStateText);
+    connect(monitor, &PingMonitor::reachabilityChanged, m_stats, &StatsCollector::ReachabilityChanged);
 }
 
 Form1::~Form1() = default;
@@ -141,6 +159,8 @@ void Form1::createControls() {
     txtOut->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtOut->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtOut->setTabChangesFocus(true);
+    // Records are not the user's edits: undo must not take them back, nor keep a copy of each.
+    txtOut->setUndoRedoEnabled(false);
     place(txtOut, 120, 2400, 4695, 3615);
 
     TarnTelnet1 = new TarnTelnet(this);
@@ -219,7 +239,6 @@ void Form1::fillControls(const Settings& settings) {
 }
 
 void Form1::Form_Load() {
-    EscapedQuote = QStringLiteral("\\\"");
     AppFolder = modMisc::ChooseAppFolder(m_folders.program, m_folders.userData);
     SettingsPath = AppFolder + ShellText::SettingsFileName;
     if (const auto settings = Settings::load(SettingsPath))
@@ -246,6 +265,12 @@ void Form1::cmdToggle_Click() {
 
 void Form1::mnToggle_Click() {
     cmdToggle_Click();
+}
+
+// Appended as a new line at the end, never by rewriting the whole text, so that a
+// record costs the same after months of them. An empty box takes the record alone.
+void Form1::showStatsRecord(const QString& record) {
+    txtOut->appendPlainText(record);
 }
 
 void Form1::cmdSendToTray_Click() {

@@ -24,6 +24,7 @@ class QPushButton;
 class QTimer;
 class PingMonitor;
 class PingWidgets;
+class StatsCollector;
 class TarnTelnet;
 
 class Form1 : public QWidget {
@@ -77,11 +78,11 @@ public:
     // Where settings.ini and the statistics files lie, ending in one separator.
     QString AppFolder;
     QString SettingsPath;
-    // A backslash and a double quote, for the statistics script.
-    QString EscapedQuote;
 
     modSysTray& SysTray() { return m_sysTray; }
     PingMonitor& Monitor() { return *m_pingMonitor; }
+    // The statistics side: collections on TarnTelnet1, driven by tmrStats, shown in txtOut.
+    StatsCollector& Stats() { return *m_stats; }
 
     // Twips to pixels on this window's screen.
     int twips(int value) const;
@@ -107,11 +108,13 @@ private:
     void mnOpen_Click();
     void mnExit_Click();
     void trayIcon_Activated(QSystemTrayIcon::ActivationReason reason);
+    void showStatsRecord(const QString& record);
 
     Folders m_folders;
     modSysTray m_sysTray;
     std::unique_ptr<PingProbe> m_probe;
     std::unique_ptr<PingWidgets> m_pingWidgets;
     std::unique_ptr<PingMonitor> m_pingMonitor;
+    StatsCollector* m_stats = nullptr;
     bool m_unloaded = false;
 };

@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: MIT
+// The statistics side of the main window: builds the statistics script, runs
+// it on the script control when asked or when tmrStats reaches the interval,
+// reads the six values from the finished conversation and writes one record to
+// stats.csv, the output box and stats.txt. One collection at a time; one that
+// fails or never ends is given up without a record, so the next one can run.
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+
+#include "StatsExtraction.h"
+
+class TarnTelnet;
+
+class StatsCollector : public QObject {
+    Q_OBJECT
+
+public:
+    // The router address, user name and password as they stand when a collection starts.
+    struct RouterLogin {
+        QString router;
+        QString user;
+        QString password;
+    };
+    using LoginSource = std::function<RouterLogin()>;
+    using Clock = std::function<QDateTime()>;
+
+    // A router answers in well under a second and refuses a login in about three;
+    // a collection still running after this is given up.
+    static constexpr std::chrono::milliseconds CollectionTimeLimit{15000};
+
+    // Backslash and double quote: a literal quote inside a quoted script argument.
+    const QString EscapedQuote = QStringLiteral("\\\"");
+
+    // tmrStats stays owned by the caller; the collector drives it and handles its ticks.
+    StatsCollector(TarnTelnet& control, QTimer* tmrStats, Clock clock, QString folder, LoginSource login,
+                   QObject* parent = nullptr);
+
+    // Starts a collection unless one is running.
+    void CollectStats();
+    // Starting to ping: the counter from 0, the interval from the text, the timer when ticked.
+    void StartSchedule(const QString& statsText, bool statsTicked);
+    // Stopping pinging: the timer keeps running, or starts when ticked.
+    void StopSchedule(bool statsTicked);
+    // Reachability changed: collect now, and mark the readable record.
+    void ReachabilityChanged();
+    // The last ping result, "Up" or "Down", as records show it.
+    void setPingStateText(const QString& text) { m_pingStateText = text; }
+    void tmrStats_Timer();
+
+    QString StatsScript() const { return m_statsScript; }
+    bool StatsBusy() const { return m_statsBusy; }
+    qint32 StatsTicks() const { return m_statsTicks; }
+    qint32 StatsInterval() const { return m_statsInterval; }
+    bool PingStateChanged() const { return m_pingStateChanged; }
+
+    // Shorter limits let tests see a give-up without waiting for the real one.
+    void setTimeLimit(std::chrono::milliseconds limit) { m_timeLimit.setInterval(limit); }
+
+    static QString Quote(const QString& text);
+
+signals:
+    // A readable record, for the output box.
+    void recordShown(const QString& readableRecord);
+
+private:
+    void AddScriptLine(const QString& line);
+    void TarnTelnet1_ScriptComplete();
+    void TarnTelnet1_ScriptError();
+    void collectionTimedOut();
+    void endCollection();
+
+    TarnTelnet& TarnTelnet1;
+    QTimer* tmrStats;
+    Clock m_clock;
+    QString m_folder;
+    LoginSource m_login;
+    QTimer m_timeLimit;
+
+    QString m_statsScript;
+    bool m_statsBusy = false;
+    qint32 m_statsTicks = 0;
+    qint32 m_statsInterval = 0;
+    bool m_pingStateChanged = false;
+    QString m_pingStateText;
+    ConversationTable m_conversationTable;
+};

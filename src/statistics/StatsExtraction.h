@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+// Reading the six line statistics out of the conversation of a finished
+// collection. Nothing here fails: a missing entry, key or marker gives an
+// empty text. Positions that mirror the router-facing rules count from 1.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+// One conversation entry: what was sent, and the lines received after it.
+struct ConversationEntry {
+    QString Command;
+    QStringList Lines;
+};
+
+// One record per conversation entry, at the same index.
+using ConversationTable = QList<ConversationEntry>;
+
+// The six statistics as the router printed them, margins repaired.
+struct LineStats {
+    QString UsRate;
+    QString DsRate;
+    QString DsAttenuation;
+    QString DsMargin;
+    QString UsAttenuation;
+    QString UsMargin;
+
+    bool operator==(const LineStats&) const = default;
+};
+
+namespace StatsExtraction {
+
+// The table for a conversation as the control hands it out; an entry without
+// the separator keeps an empty command and no lines.
+ConversationTable ParseConversation(const QStringList& conversation);
+
+// The answer to the first entry whose command contains `command` (ignoring
+// case), without the shell prompt and without empty lines; empty if none.
+QString GetCommandOutput(const ConversationTable& table, QStringView command);
+
+// Cuts `text` just before the first occurrence of `marker`, ignoring case.
+void CutAtMarker(QString& text, QStringView marker);
+
+// The value after `startKey` up to `endKey` ("[EOL]" is the line's end) on the
+// first line holding the start key, trimmed of blanks (tabs stay).
+QString FindStatValue(const QStringList& lines, QStringView startKey, QStringView endKey);
+
+// The text between the two keys, searching from `start` (from 1; 0 counts as 1).
+QString ExtractBetween(QStringView startKey, QStringView endKey, QStringView text, qsizetype start, bool caseSensitive);
+
+// Older drivers print a negative margin as (unsigned)margin/2, 2147483638 for
+// -10: any value above 100 is taken back by 2^31. Other texts stay as they are.
+void FixMarginValue(QString& value);
+
+// Every run of two or more consecutive separators becomes one.
+QString CollapseRepeats(QStringView text, QStringView separator);
+
+// The whole extraction of a finished collection: the statistics command's
+// answer, cut at the no_where line, its six values, the margins repaired.
+LineStats ReadLineStats(const ConversationTable& table);
+
+} // namespace StatsExtraction

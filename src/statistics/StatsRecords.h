@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+// The two records of a collection and the append-only log files they go to.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include "StatsExtraction.h"
+
+namespace StatsRecords {
+
+// "dd/mm/yyyy hh:mm", local time, 24-hour clock.
+QString TimeStamp(const QDateTime& when);
+
+// For stats.csv: time stamp, the downstream then the upstream rate, attenuation
+// and margin, and the last ping result, joined by "," without quoting.
+QString StatsCsvRecord(const LineStats& stats, const QString& pingStateText, const QDateTime& when);
+
+// For stats.txt and the output box: time stamp, TAB, downstream rate and margin,
+// the last ping result, and ", Changed" when reachability changed meanwhile.
+QString StatsTextRecord(const LineStats& stats, const QString& pingStateText, bool pingStateChanged,
+                        const QDateTime& when);
+
+// Appends the line and CR LF to folder/fileName in the system's 8-bit code page,
+// creating the file when it is missing. A failure loses this line for this file
+// only; it is logged as a warning and the caller goes on.
+void AppendToAppFile(const QString& folder, const QString& line, const QString& fileName);
+
+} // namespace StatsRecords
