@@ -53,6 +53,7 @@ private slots:
     void stalledScriptsRunOutOfTime_data();
     void stalledScriptsRunOutOfTime();
     void unreadableScriptIsAUsageError();
+    void oneLineScriptIsAUsageError();
     void realRouter();
 };
 
@@ -90,14 +91,17 @@ void TestTarnRun::wrongPasswordInMode1IsAnError() {
 void TestTarnRun::stalledScriptsRunOutOfTime_data() {
     QTest::addColumn<QStringList>("routerOptions");
     QTest::addColumn<QString>("logged");
-    QTest::newRow("connection refused") << QStringList{"refuse"} << u"Winsock Control Error - 10061"_s;
-    QTest::newRow("closed in the middle of the answer") << QStringList{"--close-mid-answer"} << u" Password:"_s;
-    QTest::newRow("never answers") << QStringList{"--silent"} << u" Opening connection"_s;
+    QTest::addColumn<QString>("lastAnswer"); // what the last printed entry holds
+    QTest::newRow("connection refused") << QStringList{"refuse"} << u"Winsock Control Error - 10061"_s << u""_s;
+    QTest::newRow("closed in the middle of the answer")
+        << QStringList{"--close-mid-answer"} << u" Password:"_s << u"US Connection Rate:"_s;
+    QTest::newRow("never answers") << QStringList{"--silent"} << u" Opening connection"_s << u""_s;
 }
 
 void TestTarnRun::stalledScriptsRunOutOfTime() {
     QFETCH(QStringList, routerOptions);
     QFETCH(QString, logged);
+    QFETCH(QString, lastAnswer);
     RouterSim router;
     quint16 port = 0;
     if (routerOptions == QStringList{u"refuse"_s}) {
@@ -110,7 +114,11 @@ void TestTarnRun::stalledScriptsRunOutOfTime() {
     QCOMPARE(run.exitCode, 2);
     QVERIFY2(run.out.contains(logged), qPrintable(run.out));
     QVERIFY(run.err.contains(u"did not end within 2 s"_s));
-    QVERIFY(run.out.contains(u"-- conversation\n"_s));
+    // The connection is closed first, so its last answer is in the conversation printed after it.
+    const qsizetype closed = run.out.indexOf(u" Closed connection.\n"_s);
+    QVERIFY2(closed >= 0 && closed < run.out.indexOf(u"-- conversation\n"_s), qPrintable(run.out));
+    const QStringList entries = printedConversation(run.out);
+    QVERIFY2(lastAnswer.isEmpty() || entries.last().contains(lastAnswer), qPrintable(run.out));
 }
 
 void TestTarnRun::unreadableScriptIsAUsageError() {
@@ -119,6 +127,14 @@ void TestTarnRun::unreadableScriptIsAUsageError() {
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitCode(), 3);
     QVERIFY(process.readAllStandardError().contains("cannot read /nonexistent/script.txt"));
+}
+
+// The engine runs a script from its first line break on; one line alone runs nothing.
+void TestTarnRun::oneLineScriptIsAUsageError() {
+    const Run run = tarnRun({u"ECHO \"alone\""_s}, {u"--timeout"_s, u"20"_s}, "");
+    QCOMPARE(run.exitCode, 3);
+    QVERIFY2(run.err.contains(u"a single line"_s), qPrintable(run.err));
+    QVERIFY(run.out.isEmpty());
 }
 
 void TestTarnRun::realRouter() {

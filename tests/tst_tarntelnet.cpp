@@ -48,6 +48,8 @@ private slots:
     void waitMatching();
     void waitIsNotSatisfiedByTheEchoSplitAnywhere_data();
     void waitIsNotSatisfiedByTheEchoSplitAnywhere();
+    void shortPasswordLeavesThePrompt_data();
+    void shortPasswordLeavesThePrompt();
     void dataIsReadOnlyInOpenStates_data();
     void dataIsReadOnlyInOpenStates();
     void wholeScriptRunsInsidePumpedEvents();
@@ -278,24 +280,31 @@ void TestTarnTelnet::waitMatching() {
 }
 
 // The statistics collection's last WAIT looks for "no_where", which its own
-// command holds: wherever the echo is split, only the router's error line
-// may end the collection.
+// command holds: wherever the echo starts or is split, only the router's
+// error line may end the collection.
 void TestTarnTelnet::waitIsNotSatisfiedByTheEchoSplitAnywhere_data() {
+    QTest::addColumn<QByteArray>("before"); // text that arrives just before the echo
+    QTest::addColumn<QByteArray>("echo");
     QTest::addColumn<int>("split");
     const QByteArray echo = StatsCommand.toLatin1() + "\r\n";
     for (int split = 1; split < echo.size(); ++split)
-        QTest::newRow(qPrintable(u"after %1"_s.arg(split))) << split;
+        QTest::newRow(qPrintable(u"after %1"_s.arg(split))) << QByteArray() << echo << split;
+    QTest::newRow("after a blank line") << QByteArray("\r\n") << echo << 20;
+    QTest::newRow("after its first letter") << QByteArray("c") << echo << 1;
+    QTest::newRow("after a partial match") << QByteArray("cat /proc/") << echo << 30;
+    QTest::newRow("wrapped") << QByteArray() << QByteArray(echo).replace(40, 1, "\r\n") << 41;
 }
 
 void TestTarnTelnet::waitIsNotSatisfiedByTheEchoSplitAnywhere() {
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, echo);
     QFETCH(int, split);
     EngineRig rig;
     rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"#\""_s,
              u"SEND \"cat /proc/avalanche/avsar_modem_stats \\\"no_where\\\"\\n\""_s, u"WAIT \"no_where\""_s});
     rig.main->accept();
     rig.main->receive("/var # ");
-    const QByteArray echo = StatsCommand.toLatin1() + "\r\n";
-    rig.main->receive(echo.left(split));
+    rig.main->receive(before + echo.left(split));
     rig.main->receive(echo.mid(split));
     rig.main->receive("DS Margin: 12\r\n");
     QVERIFY2(rig.only(u"complete"_s).isEmpty(), "the echo satisfied the WAIT");
@@ -303,6 +312,33 @@ void TestTarnTelnet::waitIsNotSatisfiedByTheEchoSplitAnywhere() {
     QCOMPARE(rig.only(u"complete"_s).size(), 1);
     QCOMPARE(rig.conversation().last(),
              StatsCommand + u"¤DS Margin: 12\r\ncat: no_where: No such file or directory\r\n/var # "_s);
+}
+
+// A password is never echoed, so its echo stays pending while the prompt
+// arrives after blank lines; the prompt must come through whole.
+void TestTarnTelnet::shortPasswordLeavesThePrompt_data() {
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<int>("blankLines");
+    for (int length = 1; length <= 6; ++length)
+        for (int blank = 0; blank <= 4; ++blank)
+            QTest::newRow(qPrintable(u"%1 characters, %2 blank lines"_s.arg(length).arg(blank)))
+                << u"secret"_s.left(length) << blank;
+}
+
+void TestTarnTelnet::shortPasswordLeavesThePrompt() {
+    QFETCH(QString, password);
+    QFETCH(int, blankLines);
+    EngineRig rig;
+    rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"password\""_s, u"SEND \""_s + password + u"\\n\""_s, u"WAIT \"#\""_s});
+    rig.main->accept();
+    rig.main->receive("Password: ");
+    const QByteArray lines = "\r\n" + QByteArray("\r\n").repeated(blankLines);
+    rig.main->receive(lines + "# ");
+    QCOMPARE(rig.only(u"complete"_s).size(), 1);
+    // Line breaks at the ends of an answer are stripped; a one-character
+    // command's echo is the first character after it, whatever it is.
+    const QString answer = password.size() == 1 ? QString::fromLatin1(lines.mid(1) + "# ") : u"# "_s;
+    QCOMPARE(rig.conversation().last(), password + u"¤"_s + answer);
 }
 
 void TestTarnTelnet::dataIsReadOnlyInOpenStates_data() {

@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "EchoScanner.h"
+#include "ResumableSearch.h"
 
 class TarnSocket;
 struct TarnError;
@@ -76,6 +77,7 @@ private:
     bool WaitSatisfied(const QString& piece);
     void AppendToReceiveBuffer(const QString& text);
     void FlushReceiveBuffer();
+    void ClearReceiveBuffer();
     void StartConversationEntry(const QString& command);
     void AppendToConversation(const QString& text);
     void CloseConnections();
@@ -122,8 +124,9 @@ private:
     qint32 lngEntry = 0;
     double dblStartTime = 0;
     qint64 curFrequency = 1;
-    EchoScanner m_echo;             // the echo of strLastCommand, removed once
-    qsizetype m_waitSearchFrom = 0; // strReceived before this was searched for strWaitText already
+    EchoScanner m_echo;            // the echo of strLastCommand, removed once
+    ResumableSearch m_waitSearch;  // strWaitText in strReceived
+    ResumableSearch m_loginSearch; // a refused login in strReceived (mode 1)
 
     // FTP data channel
     QString strUploadFile;

@@ -38,7 +38,8 @@ void TarnTelnet::HandleReceivedText(const QString& text) {
     // A reply that stopped the script must not also satisfy a WAIT for it.
     if (m_mode == 2 && text.startsWith(TarnReplies::PassiveMode) && !OpenDataConnection(text))
         return;
-    if (m_mode == 1 && text.contains(TarnReplies::LoginIncorrect, Qt::CaseInsensitive)) {
+    // The refusal may arrive split like any answer: everything since the last flush is searched.
+    if (m_mode == 1 && m_loginSearch.find(strReceived, TarnReplies::LoginIncorrect)) {
         WriteLog(LoginIncorrect);
         CloseConnections();
         emit ScriptError(false);
@@ -61,23 +62,20 @@ bool TarnTelnet::WaitSatisfied(const QString& piece) {
     const qsizetype settled = m_echo.settledLength(strReceived.size());
     if (settled == 0)
         return false;
-    const QStringView text = QStringView(strReceived).left(settled);
-    if (text.indexOf(strWaitText, m_waitSearchFrom, Qt::CaseInsensitive) >= 0)
-        return true;
-    m_waitSearchFrom = std::max(m_waitSearchFrom, settled - strWaitText.size() + 1);
-    return false;
+    return m_waitSearch.find(QStringView(strReceived).left(settled), strWaitText);
 }
 
 void TarnTelnet::ArmWait(const QString& text) {
     strWaitText = text;
-    m_waitSearchFrom = 0;
+    m_waitSearch.reset();
 }
 
 void TarnTelnet::AppendToReceiveBuffer(const QString& text) {
     strReceived += text;
     if (const qsizetype echoEnd = m_echo.scan(strReceived, strLastCommand); echoEnd > 0) {
         strReceived.remove(0, echoEnd);
-        m_waitSearchFrom = std::max<qsizetype>(0, m_waitSearchFrom - echoEnd);
+        m_waitSearch.dropFront(echoEnd);
+        m_loginSearch.dropFront(echoEnd);
     }
 }
 
@@ -87,9 +85,14 @@ void TarnTelnet::FlushReceiveBuffer() {
         AppendToConversation(answer);
         WriteLog(modMisc::TrimSpaces(answer));
     }
+    ClearReceiveBuffer();
+}
+
+void TarnTelnet::ClearReceiveBuffer() {
     strReceived.clear();
     m_echo.restart();
-    m_waitSearchFrom = 0;
+    m_waitSearch.reset();
+    m_loginSearch.reset();
 }
 
 void TarnTelnet::StartConversationEntry(const QString& command) {

@@ -32,6 +32,10 @@ void TarnTelnet::RunScript(const QString& strScript) {
         if (lngLastLine > 0) {
             if (wsMain->State() != TarnSocket::StateClosed)
                 wsMain->Close();
+            // Text from an earlier connection must neither satisfy this run's
+            // WAITs nor reach its conversation, and no echo is due on a new one.
+            m_echo.start({});
+            ClearReceiveBuffer();
             WriteLog(RunningScript);
             lngLine = -1;
             blnEnded = false;

@@ -4,7 +4,8 @@
 // end, the conversation, one entry per line.
 //
 // Exit status: 0 when the script completes, 1 on a script error, 2 when the
-// time limit passes without either (a stalled script).
+// time limit passes without either (a stalled script), 3 when there is
+// nothing to run (bad options, an unreadable or one-line script file).
 #include "script_engine/TarnTelnet.h"
 #include "text/Escape.h"
 
@@ -47,7 +48,7 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Runs a script (HOST, SEND, WAIT, DELAY, ECHO, STOR, PUT, #) against a telnet or FTP server.\n"
-                       "Exit status: 0 complete, 1 script error, 2 no end within the time limit."));
+                       "Exit status: 0 complete, 1 script error, 2 no end within the time limit, 3 nothing to run."));
     parser.addHelpOption();
     const QCommandLineOption mode(QStringLiteral("mode"),
                                   QStringLiteral("0 telnet, 1 telnet with the login check, 2 FTP (default 0)."),
@@ -70,6 +71,9 @@ int main(int argc, char* argv[]) {
     }
     QString error;
     const QString script = readScript(parser.positionalArguments().first(), error);
+    if (error.isEmpty() && !script.contains(QStringLiteral("\r\n")))
+        error = QStringLiteral("%1 holds a single line, and a script without a line break runs nothing")
+                    .arg(parser.positionalArguments().first());
     if (!error.isEmpty()) {
         std::fprintf(stderr, "tarn-run: %s\n", qPrintable(error));
         return BadUsage;
@@ -97,6 +101,10 @@ int main(int argc, char* argv[]) {
     control.RunScript(script);
     if (status < 0)
         app.exec();
+    // A run that left the connection open is closed before its conversation
+    // is printed: closing moves the last answer into it.
+    if (status == Stalled || (status == Completed && control.WaitForReboot()))
+        control.AbortScript();
 
     QStringList conversation;
     control.GetConversation(conversation);
