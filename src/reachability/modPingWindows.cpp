@@ -4,10 +4,13 @@
 // file builds and runs on its own (it is cross-compiled and run under wine in CI).
 #include "modPing.h"
 
-#include <icmpapi.h>
-#include <iphlpapi.h>
-#include <windows.h>
+// The system headers must come in this order.
+// clang-format off
 #include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+#include <icmpapi.h>
+// clang-format on
 
 #include <cstring>
 #include <vector>
