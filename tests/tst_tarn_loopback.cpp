@@ -66,7 +66,7 @@ private slots:
 void TestTarnLoopback::statistics_data() {
     QTest::addColumn<QStringList>("options");
     QTest::newRow("whole replies") << QStringList{};
-    QTest::newRow("one-byte pieces") << QStringList{"--chunk", "1"};
+    QTest::newRow("one-byte pieces") << QStringList{"--chunk", "1", "--piece-delay-ms", "1"};
     QTest::newRow("seven-byte pieces, apart") << QStringList{"--chunk", "7", "--piece-delay-ms", "1"};
     QTest::newRow("no pause before the login prompt") << QStringList{"--greeting-delay-ms", "0"};
 }

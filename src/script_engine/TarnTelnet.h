@@ -79,9 +79,9 @@ private:
     void FlushReceiveBuffer();
     void ClearReceiveBuffer();
     void StartConversationEntry(const QString& command);
-    void AppendToConversation(const QString& text);
+    void AppendToConversation(QStringView text);
     void CloseConnections();
-    void WriteLog(const QString& message);
+    void WriteLog(QStringView message);
     double GetSeconds() const;
     void LetEventsRun();
 

@@ -79,13 +79,19 @@ void TarnTelnet::AppendToReceiveBuffer(const QString& text) {
     }
 }
 
+// An answer may be many megabytes: the record and the log each take one copy,
+// and the buffer is released before the stamped log line is made, so that at
+// most three copies are alive at once.
 void TarnTelnet::FlushReceiveBuffer() {
-    const QString answer = TarnText::StripLineBreaks(strReceived);
-    if (!answer.isEmpty()) {
-        AppendToConversation(answer);
-        WriteLog(modMisc::TrimSpaces(answer));
+    const QStringView answer = TarnText::StripLineBreaks(strReceived);
+    if (answer.isEmpty()) {
+        ClearReceiveBuffer();
+        return;
     }
+    AppendToConversation(answer);
+    const qsizetype answerSize = answer.size();
     ClearReceiveBuffer();
+    WriteLog(modMisc::SpacesTrimmed(QStringView(strConversation[lngEntry]).last(answerSize)));
 }
 
 void TarnTelnet::ClearReceiveBuffer() {
@@ -106,7 +112,7 @@ void TarnTelnet::StartConversationEntry(const QString& command) {
     strConversation[lngEntry] = command + TarnText::Separator;
 }
 
-void TarnTelnet::AppendToConversation(const QString& text) {
+void TarnTelnet::AppendToConversation(QStringView text) {
     QString& entry = strConversation[lngEntry];
     if (!entry.endsWith(CRLF) && !entry.endsWith(TarnText::Separator))
         entry += CRLF;
@@ -133,10 +139,18 @@ void TarnTelnet::CloseConnections() {
     WriteLog(ClosedConnection);
 }
 
-void TarnTelnet::WriteLog(const QString& message) {
+// The stamped line is made before LogUpdate runs its handlers, which may
+// change the text that `message` views.
+void TarnTelnet::WriteLog(QStringView message) {
     m_consoleLog += message;
     m_consoleLog += CRLF;
-    emit LogUpdate(TarnText::FormatElapsed(GetSeconds() - dblStartTime) + u' ' + message);
+    const QString stamp = TarnText::FormatElapsed(GetSeconds() - dblStartTime);
+    QString line;
+    line.reserve(stamp.size() + 1 + message.size());
+    line += stamp;
+    line += u' ';
+    line += message;
+    emit LogUpdate(line);
 }
 
 double TarnTelnet::GetSeconds() const {

@@ -35,12 +35,12 @@ QString RemoveLineBreaks(QStringView text) {
     return text.toString().remove(CRLF);
 }
 
-QString StripLineBreaks(QStringView text) {
+QStringView StripLineBreaks(QStringView text) {
     while (text.startsWith(CRLF))
         text = text.mid(2);
     while (text.endsWith(CRLF))
         text.chop(2);
-    return text.toString();
+    return text;
 }
 
 QString FormatElapsed(double seconds) {

@@ -21,8 +21,8 @@ QString GetQuotedArgument(QStringView line);
 // Every CR LF pair removed.
 QString RemoveLineBreaks(QStringView text);
 
-// CR LF pairs removed from both ends, repeatedly.
-QString StripLineBreaks(QStringView text);
+// CR LF pairs removed from both ends, repeatedly: a view into the text.
+QStringView StripLineBreaks(QStringView text);
 
 // "mm:ss:fff" for an elapsed time: minutes and seconds of the clock (hours
 // dropped), then the milliseconds rounded, at least three digits.

@@ -118,13 +118,17 @@ void AppendLine(QString& buffer, QStringView line) {
 }
 
 QString TrimSpaces(QStringView text) {
+    return SpacesTrimmed(text).toString();
+}
+
+QStringView SpacesTrimmed(QStringView text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && text[begin] == u' ')
         ++begin;
     while (end > begin && text[end - 1] == u' ')
         --end;
-    return text.mid(begin, end - begin).toString();
+    return text.mid(begin, end - begin);
 }
 
 } // namespace modMisc

@@ -42,5 +42,7 @@ void AppendLine(QString& buffer, QStringView line);
 
 // The text without leading and trailing space characters (tabs stay).
 QString TrimSpaces(QStringView text);
+// The same as a view into the text, for texts too long to copy.
+QStringView SpacesTrimmed(QStringView text);
 
 } // namespace modMisc

@@ -57,14 +57,14 @@ RouterSession::RouterSession(QTcpSocket* socket, const RouterOptions& options, Q
     connect(m_socket, &QTcpSocket::readyRead, this, &RouterSession::readInput);
     connect(m_socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
     connect(&m_loginTimer, &QTimer::timeout, this,
-            [this] { send(RouterTexts::LoginIncorrect, false, After::AcceptInput); });
+            [this] { send(RouterTexts::LoginIncorrect, false, Then::AcceptInput); });
 
     if (m_options.silent)
         return;
     send(RouterTexts::Negotiation);
     // telnetd needs a moment to start login; what the client types meanwhile is lost.
     QTimer::singleShot(m_options.greetingDelayMs, this,
-                       [this] { send(RouterTexts::LoginPrompt, false, After::AcceptInput); });
+                       [this] { send(RouterTexts::LoginPrompt, false, Then::AcceptInput); });
 }
 
 void RouterSession::readInput() {
@@ -178,7 +178,7 @@ void RouterSession::answerShell(const QByteArray& line) {
     }
     const QByteArray output = catOutput(words.mid(1));
     if (m_options.closeMidAnswer) {
-        send(output.left(m_options.stats.size() / 2), false, After::Close);
+        send(output.left(m_options.stats.size() / 2), false, Then::Close);
         m_state = State::Closing;
         return;
     }
@@ -192,8 +192,8 @@ QByteArray RouterSession::catOutput(const QList<QByteArray>& arguments) const {
     return output;
 }
 
-void RouterSession::send(const QByteArray& reply, bool echo, After after) {
-    if (m_state == State::Closing && after != After::Close)
+void RouterSession::send(const QByteArray& reply, bool echo, Then then) {
+    if (m_state == State::Closing && then != Then::Close)
         return;
     QList<int> cuts = m_options.splitAt;
     if (echo && m_options.splitEcho >= 0)
@@ -205,6 +205,7 @@ void RouterSession::send(const QByteArray& reply, bool echo, After after) {
     std::sort(cuts.begin(), cuts.end());
     cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
 
+    const qsizetype first = m_pieces.size();
     qsizetype from = 0;
     for (const int cut : cuts) {
         if (cut <= from || cut >= reply.size())
@@ -212,7 +213,9 @@ void RouterSession::send(const QByteArray& reply, bool echo, After after) {
         m_pieces.enqueue({reply.mid(from, cut - from)});
         from = cut;
     }
-    m_pieces.enqueue({reply.mid(from), after});
+    m_pieces.enqueue({reply.mid(from)});
+    m_pieces[first].acceptInput = then == Then::AcceptInput;
+    m_pieces.last().close = then == Then::Close;
     m_queuedBytes += reply.size();
     if (m_queuedBytes + m_socket->bytesToWrite() > MaxPendingOutput) {
         m_state = State::Closing;
@@ -228,13 +231,13 @@ void RouterSession::sendNextPiece() {
     while (!m_pieces.isEmpty()) {
         const Piece piece = m_pieces.dequeue();
         m_queuedBytes -= piece.bytes.size();
+        if (piece.acceptInput)
+            acceptInput(m_state == State::Shell ? State::Shell : State::User);
         if (!piece.bytes.isEmpty()) {
             m_socket->write(piece.bytes);
             m_socket->flush();
         }
-        if (piece.after == After::AcceptInput)
-            acceptInput(m_state == State::Shell ? State::Shell : State::User);
-        if (piece.after == After::Close) {
+        if (piece.close) {
             close();
             return;
         }
@@ -246,8 +249,12 @@ void RouterSession::sendNextPiece() {
     }
 }
 
+// As login does, type-ahead from before the prompt is thrown away, including
+// what has arrived but is not read yet; what comes while the prompt is still
+// going out is kept.
 void RouterSession::acceptInput(State next) {
     m_state = next;
+    m_socket->readAll();
     m_line.clear();
     m_lineTooLong = false;
 }

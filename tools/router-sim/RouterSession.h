@@ -19,11 +19,13 @@ public:
 
 private:
     enum class State { Greeting, User, Password, LoginDelay, Shell, Closing };
-    // What happens once a piece has gone out.
-    enum class After { Nothing, AcceptInput, Close };
+    // What a reply does besides its bytes: a login prompt starts reading as
+    // it starts to go out; the connection may end once the reply is out.
+    enum class Then { Nothing, AcceptInput, Close };
     struct Piece {
         QByteArray bytes;
-        After after = After::Nothing;
+        bool acceptInput = false; // before this piece goes out
+        bool close = false;       // after this piece has gone out
     };
 
     void readInput();
@@ -36,7 +38,7 @@ private:
 
     // Queues one reply, cut into pieces as the options say. An echo is also
     // cut after --split-echo characters.
-    void send(const QByteArray& reply, bool echo = false, After after = After::Nothing);
+    void send(const QByteArray& reply, bool echo = false, Then then = Then::Nothing);
     void sendNextPiece();
     void acceptInput(State next);
     void close();

@@ -19,8 +19,14 @@ namespace {
 
 enum ExitStatus { Completed = 0, Failed = 1, Stalled = 2, BadUsage = 3 };
 
-void print(const QString& line) {
-    std::fputs(line.toUtf8().constData(), stdout);
+// Writes one line made safe by `escape`, a slice at a time: an answer of many
+// megabytes is never copied whole. Both escapes work character by character.
+void print(QStringView line, QString (*escape)(QStringView) = Escape::ForTerminal) {
+    constexpr qsizetype Slice = 64 * 1024;
+    for (qsizetype at = 0; at < line.size(); at += Slice) {
+        const QByteArray bytes = escape(line.mid(at, Slice)).toUtf8();
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    }
     std::fputc('\n', stdout);
     std::fflush(stdout);
 }
@@ -82,7 +88,7 @@ int main(int argc, char* argv[]) {
     TarnTelnet control;
     control.setMode(modeValue);
     control.setWaitForReboot(parser.isSet(reboot));
-    QObject::connect(&control, &TarnTelnet::LogUpdate, [](const QString& line) { print(Escape::ForTerminal(line)); });
+    QObject::connect(&control, &TarnTelnet::LogUpdate, [](const QString& line) { print(line); });
     QObject::connect(&control, &TarnTelnet::FTPSendComplete,
                      [](const QString& file) { print(QStringLiteral("FTPSendComplete ") + file); });
     // The script may end inside RunScript already, before the loop runs.
@@ -110,6 +116,6 @@ int main(int argc, char* argv[]) {
     control.GetConversation(conversation);
     print(QStringLiteral("-- conversation"));
     for (const QString& entry : conversation)
-        print(Escape::OneLine(entry));
+        print(entry, Escape::OneLine);
     return status;
 }
