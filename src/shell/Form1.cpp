@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QFileInfo>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
@@ -212,8 +213,13 @@ void Form1::Form_Load() {
     EscapedQuote = QStringLiteral("\\\"");
     AppFolder = modMisc::ChooseAppFolder(m_folders.program, m_folders.userData);
     SettingsPath = AppFolder + ShellText::SettingsFileName;
+    const QString programSettings = modMisc::WithTrailingBackslash(m_folders.program) + ShellText::SettingsFileName;
+    if (programSettings != SettingsPath && Settings::carryOver(programSettings, SettingsPath))
+        txtOut->appendPlainText(ShellText::SettingsCarriedOver.arg(programSettings, SettingsPath));
     if (const auto settings = Settings::load(SettingsPath))
         fillControls(*settings);
+    else if (QFileInfo::exists(SettingsPath))
+        txtOut->appendPlainText(ShellText::SettingsUnreadable.arg(SettingsPath));
 }
 
 void Form1::Form_QueryUnload() {
@@ -221,7 +227,8 @@ void Form1::Form_QueryUnload() {
         return;
     m_unloaded = true;
     m_sysTray.RemoveTrayIcon();
-    readControls().save(SettingsPath);
+    if (!readControls().save(SettingsPath))
+        qWarning("%s could not be written; it is left as it was", qPrintable(SettingsPath));
     emit unloaded();
 }
 

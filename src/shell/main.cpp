@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "Form1.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 
@@ -13,6 +14,7 @@ int main(int argc, char* argv[]) {
 
     Form1 form;
     QObject::connect(&form, &Form1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    new TerminationSignals(&form);
     form.show();
     return app.exec();
 }
