@@ -3,6 +3,7 @@
 
 #include "ProgressError.h"
 #include "PropertyBag.h"
+#include "SystemColours.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
@@ -213,7 +214,7 @@ void SimpleProgress::syncImageSize() {
     }
     // Like any retained image: what was drawn stays, new area gets the window colour.
     QImage resized(size(), QImage::Format_RGB32);
-    resized.fill(palette().color(QPalette::Base));
+    resized.fill(palette().color(SystemColours::Window));
     if (!m_image.isNull()) {
         QPainter p(&resized);
         p.drawImage(0, 0, m_image);

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "Form1.h"
 
+#include "Icons.h"
 #include "IniFile.h"
 #include "ShellText.h"
 #include "Twips.h"
+#include "controls/SystemColours.h"
 #include "script_engine/TarnTelnet.h"
 
 #include <QAction>
@@ -46,6 +48,14 @@ Qt::CheckState checkState(const QString& value) {
     }
 }
 
+// Arial, or Liberation Sans with its metrics where Arial is missing: the
+// layout's fixed widths fit no wider face.
+QFont layoutFont(int points) {
+    QFont font(QStringLiteral("Arial"), points);
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    return font;
+}
+
 QString checkValue(Qt::CheckState state) {
     return QString::number(state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0);
 }
@@ -65,12 +75,12 @@ Form1::Form1(Folders folders, std::unique_ptr<TrayBackend> tray, QWidget* parent
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(ShellText::AppTitle);
     initResources();
-    imgNormal = QIcon(QStringLiteral(":/icons/normal.ico"));
-    imgUP = QIcon(QStringLiteral(":/icons/up.ico"));
-    imgDOWN = QIcon(QStringLiteral(":/icons/down.ico"));
+    imgNormal = Icons::load(QStringLiteral("normal"));
+    imgUP = Icons::load(QStringLiteral("up"));
+    imgDOWN = Icons::load(QStringLiteral("down"));
     setWindowIcon(imgNormal);
     // The layout's widths fit a small sans face; the desktop's default is often wider.
-    setFont(QFont(QStringLiteral("Arial"), WindowFontPoints));
+    setFont(layoutFont(WindowFontPoints));
     createControls();
     setFixedSize(twips(ClientWidthTwips), twips(ClientHeightTwips));
     if (const QScreen* screen = this->screen())
@@ -80,6 +90,8 @@ Form1::Form1(Folders folders, std::unique_ptr<TrayBackend> tray, QWidget* parent
     connect(mnOpen, &QAction::triggered, this, &Form1::mnOpen_Click);
     connect(mnExit, &QAction::triggered, this, &Form1::mnExit_Click);
     connect(&m_sysTray.backend(), &TrayBackend::activated, this, &Form1::trayIcon_Activated);
+    // The window comes back as from Open: there is no icon left to restore it from.
+    connect(&m_sysTray.backend(), &TrayBackend::hostLost, this, &Form1::mnOpen_Click);
     // Logging off or shutting down ends the program without a close event.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::Form_QueryUnload);
 
@@ -154,7 +166,10 @@ void Form1::createControls() {
         display->setForegroundRole(QPalette::WindowText);
         display->hide();
     }
-    QFont countFont(QStringLiteral("Arial"), 12);
+    // The system window colour, as SimpleProgress reads it, not the form's grey.
+    lblCount->setBackgroundRole(SystemColours::Window);
+    lblCount->setForegroundRole(SystemColours::WindowText);
+    QFont countFont = layoutFont(12);
     countFont.setWeight(QFont::Normal);
     lblCount->setFont(countFont);
 
