@@ -3,7 +3,7 @@
 // its caption and size, Send To Tray (Alt+T) hides it into the tray, a
 // double-click on the icon brings it back without the focus, the tray host
 // going away brings it back too, and Exit from the icon's menu ends the
-// program with its settings written. Leaves a screenshot
+// program with its settings written, as does the X server ending. Leaves a screenshot
 // of the window in the build tree (line-warden-window.png).
 #include <QDir>
 #include <QFile>
@@ -233,6 +233,19 @@ private slots:
         struct stat info {};
         QCOMPARE(::stat(QFile::encodeName(settings.fileName()).constData(), &info), 0);
         QCOMPARE(int(info.st_mode & 0777), 0600);
+    }
+
+    // Last: the X server ends under the running program, which still writes its settings.
+    void lostDisplayWritesTheSettings() {
+        QVERIFY(QFile::remove(m_dir.filePath("settings.ini")));
+        m_app.start(m_dir.filePath("line-warden"), {});
+        QVERIFY(m_app.waitForStarted(CommandTimeoutMs));
+        QTRY_VERIFY_WITH_TIMEOUT(!run("xdotool", {"search", "--name", "^Line Warden$"}).isEmpty(), WaitTimeoutMs);
+        stop(m_xvfb);
+        QVERIFY(m_app.waitForFinished(WaitTimeoutMs));
+        QFile settings(m_dir.filePath("settings.ini"));
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        QVERIFY(settings.readAll().contains("\r\nStatsCheck Interval=1\r\n"));
     }
 };
 

@@ -247,6 +247,13 @@ void Form1::Form_QueryUnload() {
     emit unloaded();
 }
 
+void Form1::WriteSettingsAtExit() {
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    readControls().save(SettingsPath);
+}
+
 void Form1::closeEvent(QCloseEvent* event) {
     Form_QueryUnload();
     event->accept();

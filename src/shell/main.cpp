@@ -3,6 +3,14 @@
 #include "TerminationSignals.h"
 
 #include <QApplication>
+#include <cstdlib>
+
+namespace {
+
+// The window whose settings are written if the program exits without closing it.
+Form1* running = nullptr;
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -15,6 +23,14 @@ int main(int argc, char* argv[]) {
     Form1 form;
     QObject::connect(&form, &Form1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     new TerminationSignals(&form);
+    // Qt calls exit() when the display connection breaks (the X server ended).
+    running = &form;
+    std::atexit([] {
+        if (running)
+            running->WriteSettingsAtExit();
+    });
     form.show();
-    return app.exec();
+    const int code = app.exec();
+    running = nullptr;
+    return code;
 }
