@@ -35,7 +35,7 @@ QByteArray readAll(const QString& path) {
 void writeAll(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
+    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 const QByteArray DesignTimeFile = "[Options]\r\n"
@@ -76,10 +76,8 @@ struct SmallFs {
     void leaveFree(qint64 bytes) {
         struct statvfs fs {};
         QCOMPARE(::statvfs(QFile::encodeName(dir.path()), &fs), 0);
-        QFile filler(dir.filePath("filler"));
-        QVERIFY(filler.open(QIODevice::WriteOnly));
-        QCOMPARE(filler.write(QByteArray(qint64(fs.f_bavail * fs.f_bsize) - bytes, 'f')),
-                 qint64(fs.f_bavail * fs.f_bsize) - bytes);
+        const qint64 fill = qint64(fs.f_bavail * fs.f_bsize) - bytes;
+        writeAll(dir.filePath("filler"), QByteArray(fill, 'f'));
     }
 };
 
@@ -153,18 +151,13 @@ private slots:
         QTest::newRow("empty value") << QByteArray("[Options]\r\nKey=\r\n") << "Options"
                                      << "Key"
                                      << "";
-        QTest::newRow("CR line ends") << QByteArray("[Other]\rKey=no\r[Options]\rKey=cr\r") << "Options"
-                                      << "Key"
-                                      << "cr";
-        QTest::newRow("one pair of quotes") << QByteArray("[Options]\r\nKey=\"1\"\r\n") << "Options"
-                                            << "Key"
-                                            << "1";
-        QTest::newRow("quoted blanks kept") << QByteArray("[Options]\r\nKey= \" a \"\"\" \r\n") << "Options"
-                                            << "Key"
-                                            << " a \"\"";
-        QTest::newRow("unmatched quote kept") << QByteArray("[Options]\r\nKey=\"a\r\n") << "Options"
-                                              << "Key"
-                                              << "\"a";
+        auto row = [](const char* name, const QByteArray& file, const char* value) {
+            QTest::newRow(name) << file << QString("Options") << QString("Key") << QString(value);
+        };
+        row("CR line ends", "[Other]\rKey=no\r[Options]\rKey=cr\r", "cr");
+        row("one pair of quotes", "[Options]\r\nKey=\"1\"\r\n", "1");
+        row("quoted blanks kept", "[Options]\r\nKey= \" a \"\"\" \r\n", " a \"\"");
+        row("unmatched quote kept", "[Options]\r\nKey=\"a\r\n", "\"a");
     }
     void readIniValue() {
         QFETCH(QByteArray, file);
@@ -207,15 +200,12 @@ private slots:
         QTest::newRow("LF file comes back CR LF") << QByteArray("[Options]\nKey=1\n# c\n") << "Options"
                                                   << "Key"
                                                   << "2" << QByteArray("[Options]\r\nKey=2\r\n# c\r\n");
-        QTest::newRow("CR file comes back CR LF") << QByteArray("[Options]\rKey=1\rB=2\r") << "Options"
-                                                  << "Key"
-                                                  << "3" << QByteArray("[Options]\r\nKey=3\r\nB=2\r\n");
-        QTest::newRow("blanks at the ends quoted") << QByteArray() << "Options"
-                                                   << "Key"
-                                                   << " p w\t" << QByteArray("[Options]\r\nKey=\" p w\t\"\r\n");
-        QTest::newRow("quotes around quoted") << QByteArray() << "Options"
-                                              << "Key"
-                                              << "\"q\"" << QByteArray("[Options]\r\nKey=\"\"q\"\"\r\n");
+        auto row = [](const char* name, const QByteArray& before, const char* value, const QByteArray& after) {
+            QTest::newRow(name) << before << QString("Options") << QString("Key") << QString(value) << after;
+        };
+        row("CR file comes back CR LF", "[Options]\rKey=1\rB=2\r", "3", "[Options]\r\nKey=3\r\nB=2\r\n");
+        row("blanks at the ends quoted", "", " p w\t", "[Options]\r\nKey=\" p w\t\"\r\n");
+        row("quotes around quoted", "", "\"q\"", "[Options]\r\nKey=\"\"q\"\"\r\n");
         QTest::newRow("a line break cannot add a key")
             << QByteArray() << "Options"
             << "Key"
