@@ -242,8 +242,7 @@ void Form1::Form_QueryUnload() {
         return;
     m_unloaded = true;
     m_sysTray.RemoveTrayIcon();
-    if (!readControls().save(SettingsPath))
-        qWarning("%s could not be written; it is left as it was", qPrintable(SettingsPath));
+    readControls().save(SettingsPath);
     emit unloaded();
 }
 

@@ -28,10 +28,12 @@ constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDev
 // The file's lines without their line ends: empty when there is no file,
 // nothing when it exists but cannot be read.
 std::optional<QStringList> readLines(const QString& path) {
-    if (!QFileInfo::exists(path))
+    const QFileInfo info(path);
+    if (!info.exists())
         return QStringList();
+    // Only a regular file is opened: a FIFO or a device could block or never end.
     QFile file(path);
-    if (!IniFileReadable(path) || !file.open(QIODevice::ReadOnly))
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
     QStringDecoder decode(QStringConverter::System);
     const QString text = decode(file.readAll());
@@ -205,7 +207,7 @@ bool IniFileReadable(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists())
         return true;
-    QFile file(path); // opened only once known to be a regular file, which never blocks
+    QFile file(path);
     return info.isFile() && file.open(QIODevice::ReadOnly);
 }
 

@@ -48,7 +48,11 @@ bool Settings::save(const QString& path) const {
     modMisc::IniEntries entries;
     for (const auto& [key, field] : Keys)
         entries.append({*key, this->*field});
-    return modMisc::WriteIniValues(ShellText::SettingsSection, entries, path) != 0;
+    if (modMisc::WriteIniValues(ShellText::SettingsSection, entries, path) != 0)
+        return true;
+    // The program is ending: there is no window left to say it in.
+    qWarning("%s could not be written; it is left as it was", qPrintable(path));
+    return false;
 }
 
 bool Settings::carryOver(const QString& from, const QString& to) {

@@ -24,7 +24,8 @@ struct Settings {
     static std::optional<Settings> load(const QString& path);
 
     // Writes the seven keys in their order in one replacement of the file,
-    // leaving the rest of it as it is. False when the file was left as it was.
+    // leaving the rest of it as it is. False, with a warning on the terminal,
+    // when the file was left as it was.
     bool save(const QString& path) const;
 
     // Copies the settings file at from, which cannot be written where it lies,
