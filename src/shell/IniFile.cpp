@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringConverter>
 #include <QStringList>
@@ -39,28 +38,39 @@ std::optional<QStringList> readLines(const QString& path) {
     const QString text = decode(file.readAll());
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
-    QStringList lines = text.split(lineEnd);
-    if (lines.last().isEmpty())
-        lines.removeLast(); // the line end of the last line
+    // CR LF, CR and LF each end a line.
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n')
+            continue;
+        lines << text.mid(start, i - start);
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines << text.mid(start); // a last line without its line end
     return lines;
 }
 
-bool isComment(const QString& trimmed) {
+// Views, not copies: a large file is scanned once per key.
+
+bool isComment(QStringView trimmed) {
     return trimmed.startsWith(u';') || trimmed.startsWith(u'#');
 }
 
 // The section name of a "[name]" line.
-std::optional<QString> sectionName(const QString& line) {
-    const QString trimmed = line.trimmed();
+std::optional<QStringView> sectionName(QStringView line) {
+    const QStringView trimmed = line.trimmed();
     if (!trimmed.startsWith(u'['))
         return std::nullopt;
     const qsizetype close = trimmed.indexOf(u']');
     return trimmed.mid(1, close < 0 ? -1 : close - 1).trimmed();
 }
 
-bool isKeyLine(const QString& line, const QString& key) {
-    const QString trimmed = line.trimmed();
+bool isKeyLine(QStringView line, const QString& key) {
+    const QStringView trimmed = line.trimmed();
     const qsizetype equals = trimmed.indexOf(u'=');
     return equals > 0 && !isComment(trimmed) && trimmed.left(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0;
 }
@@ -157,9 +167,7 @@ bool writeLines(const QString& path, const QStringList& lines) {
     // Before any byte is written: the password never sits in a file others can read.
     file.setPermissions(OwnerOnly);
     QStringEncoder encode(QStringConverter::System);
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += encode(line + IniLineBreak);
+    const QByteArray bytes = encode(lines.isEmpty() ? QString() : lines.join(IniLineBreak) + IniLineBreak);
     // What fitted must not replace the old file.
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
