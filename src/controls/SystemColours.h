@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The system colours the controls are specified in, as palette roles, so that
+// The system colours the controls are drawn in, as palette roles, so that
 // every control reads them the same way.
 #pragma once
 
