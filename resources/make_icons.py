@@ -4,7 +4,9 @@
 
 Each .ico holds three images with a 1-bit transparency mask: 16x16 at 8 bits
 with a 256-entry palette, 32x32 and 48x48 at 24 bits (12,014 bytes per file).
-The normal picture is also written as PNGs for the desktop icon theme.
+The normal picture is also written as PNGs for the desktop icon theme, and the
+UP and DOWN pictures as PNGs in png/: the window and the tray are
+given these, whose transparency every reader honours.
 Standard library only: run it with /usr/bin/python3 from any folder.
 """
 import json
@@ -140,8 +142,10 @@ def main():
             images.append((size, bpp, bitmap(rows, size, bpp)))
             if variant == "normal":
                 target = HERE / "hicolor" / f"{size}x{size}" / "apps" / "line-warden.png"
-                target.parent.mkdir(parents=True, exist_ok=True)
-                target.write_bytes(png(rows, size))
+            else:
+                target = HERE / "png" / f"{variant.lower()}-{size}.png"
+            target.parent.mkdir(parents=True, exist_ok=True)
+            target.write_bytes(png(rows, size))
         (HERE / name).write_bytes(ico(images))
         print(f"{name}: {len(ico(images))} bytes")
 

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QtEndian>
+#include <cmath>
 
 #include "FakePingProbe.h"
 #include "FakeTrayBackend.h"
@@ -33,7 +34,10 @@ private:
     std::unique_ptr<Form1> m_form;
     FakePingProbe* m_probe = nullptr;
 
-    static int px(int twips) { return qRound(twips * QGuiApplication::primaryScreen()->logicalDotsPerInch() / 1440.0); }
+    // Halves to even (the default rounding mode), as at 144 dpi: 255 twips are 25.5 pixels, shown as 26.
+    static int px(int twips) {
+        return int(std::nearbyint(twips * QGuiApplication::primaryScreen()->logicalDotsPerInch() / 1440.0));
+    }
 
     template <class T = QWidget> T* control(const char* name) {
         auto* found = m_form->findChild<T*>(QLatin1String(name));
@@ -166,9 +170,11 @@ private slots:
     void captions() {
         QFETCH(QString, name);
         QFETCH(QString, text);
-        QObject* object = m_form->findChild<QObject*>(name);
-        QVERIFY(object);
-        QCOMPARE(object->property("text").toString(), text);
+        QWidget* widget = m_form->findChild<QWidget*>(name);
+        QVERIFY(widget);
+        QCOMPARE(widget->property("text").toString(), text);
+        if (!qobject_cast<QLineEdit*>(widget))
+            QVERIFY2(widget->sizeHint().width() <= widget->width(), "the caption is cut");
     }
 
     void lblGenIsOneIndexedGroup() {
@@ -211,6 +217,12 @@ private slots:
         for (const char* name : {"txtPing", "txtInterval", "txtUser", "txtPass", "txtRouter", "chkStats", "txtStats"})
             QVERIFY2(control(name)->isEnabled(), name);
 
+        // The system window colour: the white of text boxes, not the form's grey.
+        QCOMPARE(m_form->lblCount->backgroundRole(), QPalette::Base);
+        QCOMPARE(m_form->lblCount->foregroundRole(), QPalette::Text);
+        // Arial, or the face with its metrics that the layout's widths are made for.
+        for (QWidget* w : {static_cast<QWidget*>(m_form.get()), static_cast<QWidget*>(m_form->lblCount)})
+            QVERIFY(QStringList({"Arial", "Liberation Sans"}).contains(QFontInfo(w->font()).family()));
         const QFont count = m_form->lblCount->font();
         QCOMPARE(count.family(), QStringLiteral("Arial"));
         QCOMPARE(count.pointSize(), 12);
@@ -365,6 +377,23 @@ private slots:
             sizes << image.size();
         }
         QCOMPARE(sizes, (QList<QSize>{{16, 16}, {32, 32}, {48, 48}}));
+    }
+
+    // The window and the tray pick any size; every one has transparent corners.
+    void iconCornersAreTransparent_data() {
+        QTest::addColumn<int>("size");
+        for (int size : {16, 22, 24, 32, 48})
+            QTest::addRow("%d px", size) << size;
+    }
+    void iconCornersAreTransparent() {
+        QFETCH(int, size);
+        for (const QIcon& icon : {m_form->imgNormal, m_form->imgUP, m_form->imgDOWN}) {
+            const QImage image = icon.pixmap(QSize(size, size), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+            QCOMPARE(image.size(), QSize(size, size));
+            for (QPoint corner : {QPoint(0, 0), QPoint(size - 1, 0), QPoint(0, size - 1), QPoint(size - 1, size - 1)})
+                QCOMPARE(image.pixelColor(corner).alpha(), 0);
+            QCOMPARE(image.pixelColor(size / 2, size / 2).alpha(), 255);
+        }
     }
 
     // Normal: yellow, orange-red and green on black; UP: black and dark green; DOWN: greys.

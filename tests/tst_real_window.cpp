@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The real program on a real X server with a tray host: the window shows with
 // its caption and size, Send To Tray (Alt+T) hides it into the tray, a
-// double-click on the icon brings it back without the focus, and Exit from the
-// icon's menu ends the program with its settings written. Pinging a router
-// (busybox telnetd in a network namespace of the test's own, where the program
-// runs too) shows UP, DOWN while the namespace ignores echoes, and UP again,
-// and each change leaves a record marked ", Changed" in stats.txt.
+// double-click on the icon brings it back without the focus, the tray host
+// going away brings it back too, and Exit from the icon's menu ends the
+// program with its settings written, as does the X server ending. Pinging a
+// router (busybox telnetd in a network namespace of the test's own, where the
+// program runs too) shows UP, DOWN while the namespace ignores echoes, and UP
+// again, and each change leaves a record marked ", Changed" in stats.txt.
 // Leaves screenshots of the window in the build tree (line-warden-*.png).
 #include <QDir>
 #include <QFile>
@@ -96,13 +97,34 @@ private:
                                                   match.captured(5).toInt() + match.captured(3).toInt() / 2)};
     }
 
-    int topLevelWindowsOfTheProgram() const {
-        static const QRegularExpression line("^ {5}0x[0-9a-f]+ .*\\(\"line-warden\" \"line-warden\"\\)",
+    // The program's popup menu once it is on the screen: a top-level window of
+    // the program, not its main window nor a tip, mapped. Its geometry.
+    std::optional<QRect> shownMenu() const {
+        static const QRegularExpression line("^ {5}(0x[0-9a-f]+) .*\\(\"line-warden\" \"line-warden\"\\)",
                                              QRegularExpression::MultilineOption);
-        int count = 0;
-        for (auto it = line.globalMatch(run("xwininfo", {"-root", "-tree"})); it.hasNext(); it.next())
-            ++count;
-        return count;
+        for (auto it = line.globalMatch(run("xwininfo", {"-root", "-tree"})); it.hasNext();) {
+            const QString id = it.next().captured(1);
+            if (id.toULongLong(nullptr, 16) == m_window.toULongLong() ||
+                run("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE"}).contains("TOOLTIP"))
+                continue;
+            const QString info = run("xwininfo", {"-id", id});
+            auto field = [&](const char* name) {
+                return QRegularExpression(QString::fromLatin1(name) + ":\\s+(-?\\d+)").match(info).captured(1).toInt();
+            };
+            if (info.contains("IsViewable"))
+                return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+                             field("Height"));
+        }
+        return std::nullopt;
+    }
+
+    void startTrayer() {
+        m_trayer.setProcessEnvironment(environment());
+        m_trayer.setStandardErrorFile(QProcess::nullDevice());
+        m_trayer.start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
+                                  "--heighttype", "pixel", "--height", "24"});
+        QVERIFY(m_trayer.waitForStarted(CommandTimeoutMs));
+        QTRY_VERIFY_WITH_TIMEOUT(run("xwininfo", {"-root", "-tree"}).contains("(\"panel\" \"trayer\")"), WaitTimeoutMs);
     }
 
     void sendToTray() {
@@ -156,7 +178,7 @@ private:
 
 private slots:
     void initTestCase() {
-        const QStringList tools{"Xvfb", "trayer", "xdotool", "xwininfo", "import"};
+        const QStringList tools{"Xvfb", "trayer", "xdotool", "xwininfo", "xprop", "import"};
         for (const QString& tool : tools)
             LW_REQUIRE_PEER(!QStandardPaths::findExecutable(tool).isEmpty(), tool + " is not installed");
         const QString program = Peers::binDir() + "/line-warden";
@@ -179,12 +201,7 @@ private slots:
         m_display = u':' + QString::fromLatin1(m_xvfb.readLine()).trimmed();
         QVERIFY2(m_display.size() > 1, "Xvfb did not start");
 
-        m_trayer.setProcessEnvironment(environment());
-        m_trayer.setStandardErrorFile(QProcess::nullDevice());
-        m_trayer.start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
-                                  "--heighttype", "pixel", "--height", "24"});
-        QVERIFY(m_trayer.waitForStarted(CommandTimeoutMs));
-        QTRY_VERIFY_WITH_TIMEOUT(run("xwininfo", {"-root", "-tree"}).contains("(\"panel\" \"trayer\")"), WaitTimeoutMs);
+        startTrayer();
 
         // A network namespace of its own for the program and its router, where root may make one.
         const QString netns = QStringLiteral("lw-window-%1").arg(::getpid());
@@ -260,15 +277,26 @@ private slots:
         QVERIFY2(statsRecords().last().endsWith(", Up, Changed"), qPrintable(statsRecords().last()));
     }
 
+    // The panel restarts: the window comes back, and the new tray takes the icon.
+    void trayHostGoingAwayShowsTheWindow() {
+        sendToTray();
+        stop(m_trayer);
+        QTRY_COMPARE_WITH_TIMEOUT(mapState(), QStringLiteral("IsViewable"), WaitTimeoutMs);
+        startTrayer();
+    }
+
     void exitFromTheTrayMenuWritesTheSettings() {
         sendToTray();
-        const int before = topLevelWindowsOfTheProgram();
         const auto icon = trayIcon();
         QVERIFY(icon);
         run("xdotool", {"mousemove", QString::number(icon->centre.x()), QString::number(icon->centre.y())});
-        run("xdotool", {"click", "3"});
-        QTRY_VERIFY_WITH_TIMEOUT(topLevelWindowsOfTheProgram() > before, WaitTimeoutMs); // the popup menu
-        run("xdotool", {"key", "Up", "Return"});                                         // the last item, "Exit"
+        run("xdotool", {"click", "3"}); // the menu opens on the press, as X11 programs do
+        // Keys sent before the menu holds the keyboard were lost: the pointer
+        // chooses "Exit", the last of three items, once the menu is on the screen.
+        std::optional<QRect> menu;
+        QTRY_VERIFY_WITH_TIMEOUT((menu = shownMenu()).has_value(), WaitTimeoutMs);
+        const QPoint exit(menu->center().x(), menu->bottom() - menu->height() / 6);
+        run("xdotool", {"mousemove", QString::number(exit.x()), QString::number(exit.y()), "click", "1"});
         QVERIFY(m_app.waitForFinished(WaitTimeoutMs));
         QVERIFY2(m_app.exitStatus() == QProcess::NormalExit && m_app.exitCode() == 0,
                  m_app.readAllStandardError().right(6000).constData());
@@ -281,6 +309,19 @@ private slots:
         struct stat info {};
         QCOMPARE(::stat(QFile::encodeName(settings.fileName()).constData(), &info), 0);
         QCOMPARE(int(info.st_mode & 0777), 0600);
+    }
+
+    // Last: the X server ends under the running program, which still writes its settings.
+    void lostDisplayWritesTheSettings() {
+        QVERIFY(QFile::remove(m_dir.filePath("settings.ini")));
+        m_app.start(m_dir.filePath("line-warden"), {});
+        QVERIFY(m_app.waitForStarted(CommandTimeoutMs));
+        QTRY_VERIFY_WITH_TIMEOUT(!run("xdotool", {"search", "--name", "^Line Warden$"}).isEmpty(), WaitTimeoutMs);
+        stop(m_xvfb);
+        QVERIFY(m_app.waitForFinished(WaitTimeoutMs));
+        QFile settings(m_dir.filePath("settings.ini"));
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        QVERIFY(settings.readAll().contains("\r\nStatsCheck Interval=1\r\n"));
     }
 };
 

@@ -8,14 +8,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+
 #include "FakeTrayBackend.h"
+#include "Peers.h"
 #include "shell/Form1.h"
 #include "shell/IniFile.h"
 #include "statistics/StatsCollector.h"
+#include "shell/TerminationSignals.h"
 
-#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/mount.h>
 #include <sys/stat.h>
-#endif
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 using namespace modMisc;
 
@@ -29,7 +36,7 @@ QByteArray readAll(const QString& path) {
 void writeAll(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
+    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 const QByteArray DesignTimeFile = "[Options]\r\n"
@@ -41,6 +48,40 @@ const QByteArray DesignTimeFile = "[Options]\r\n"
                                   "StatsCheck=1\r\n"
                                   "StatsCheck Interval=1\r\n";
 
+constexpr uid_t Nobody = 65534;
+
+// Root reads and writes everything: where permissions must bind, the test
+// runs the rest of the scope as nobody.
+struct Unprivileged {
+    const bool switched = ::geteuid() == 0;
+    Unprivileged() {
+        if (switched && ::setegid(Nobody) + ::seteuid(Nobody) != 0)
+            qFatal("cannot become nobody");
+    }
+    ~Unprivileged() {
+        if (switched && ::seteuid(0) + ::setegid(0) != 0)
+            qFatal("cannot become root again");
+    }
+};
+
+// A small filesystem of its own, to be filled up (needs root to mount).
+struct SmallFs {
+    QTemporaryDir dir;
+    const bool mounted =
+        ::geteuid() == 0 && ::mount("tmpfs", QFile::encodeName(dir.path()), "tmpfs", 0, "size=64k") == 0;
+    ~SmallFs() {
+        if (mounted)
+            ::umount2(QFile::encodeName(dir.path()), MNT_DETACH);
+    }
+    // Fills it until exactly `bytes` stay free.
+    void leaveFree(qint64 bytes) {
+        struct statvfs fs {};
+        QCOMPARE(::statvfs(QFile::encodeName(dir.path()), &fs), 0);
+        const qint64 fill = qint64(fs.f_bavail * fs.f_bsize) - bytes;
+        writeAll(dir.filePath("filler"), QByteArray(fill, 'f'));
+    }
+};
+
 } // namespace
 
 class TestSettings : public QObject {
@@ -50,13 +91,23 @@ private:
     QTemporaryDir m_dir;
     QString ini() const { return m_dir.filePath("settings.ini"); }
 
-    std::unique_ptr<Form1> form(const QString& programFolder = {}) {
-        return std::make_unique<Form1>(
-            Form1::Folders{programFolder.isEmpty() ? m_dir.path() : programFolder, m_dir.filePath("user")},
-            std::make_unique<FakeTrayBackend>());
+    std::unique_ptr<Form1> form(const QString& programFolder = {}, const QString& userFolder = {}) {
+        return std::make_unique<Form1>(Form1::Folders{programFolder.isEmpty() ? m_dir.path() : programFolder,
+                                                      userFolder.isEmpty() ? m_dir.filePath("user") : userFolder},
+                                       std::make_unique<FakeTrayBackend>());
+    }
+
+    // A folder that the Unprivileged part of a test owns.
+    QString folderOfNobody(const QString& name) {
+        const QString path = m_dir.filePath(name);
+        QDir().mkpath(path);
+        if (::geteuid() == 0 && ::chown(QFile::encodeName(path), Nobody, Nobody) != 0)
+            qWarning("chown failed");
+        return path;
     }
 
 private slots:
+    void initTestCase() { QFile::setPermissions(m_dir.path(), QFileDevice::Permissions(0x7711)); }
     void cleanup() {
         QFile::remove(ini());
         QDir(m_dir.filePath("user")).removeRecursively();
@@ -101,6 +152,13 @@ private slots:
         QTest::newRow("empty value") << QByteArray("[Options]\r\nKey=\r\n") << "Options"
                                      << "Key"
                                      << "";
+        auto row = [](const char* name, const QByteArray& file, const char* value) {
+            QTest::newRow(name) << file << QString("Options") << QString("Key") << QString(value);
+        };
+        row("CR line ends", "[Other]\rKey=no\r[Options]\rKey=cr\r", "cr");
+        row("one pair of quotes", "[Options]\r\nKey=\"1\"\r\n", "1");
+        row("quoted blanks kept", "[Options]\r\nKey= \" a \"\"\" \r\n", " a \"\"");
+        row("unmatched quote kept", "[Options]\r\nKey=\"a\r\n", "\"a");
     }
     void readIniValue() {
         QFETCH(QByteArray, file);
@@ -143,6 +201,12 @@ private slots:
         QTest::newRow("LF file comes back CR LF") << QByteArray("[Options]\nKey=1\n# c\n") << "Options"
                                                   << "Key"
                                                   << "2" << QByteArray("[Options]\r\nKey=2\r\n# c\r\n");
+        auto row = [](const char* name, const QByteArray& before, const char* value, const QByteArray& after) {
+            QTest::newRow(name) << before << QString("Options") << QString("Key") << QString(value) << after;
+        };
+        row("CR file comes back CR LF", "[Options]\rKey=1\rB=2\r", "3", "[Options]\r\nKey=3\r\nB=2\r\n");
+        row("blanks at the ends quoted", "", " p w\t", "[Options]\r\nKey=\" p w\t\"\r\n");
+        row("quotes around quoted", "", "\"q\"", "[Options]\r\nKey=\"\"q\"\"\r\n");
         QTest::newRow("a line break cannot add a key")
             << QByteArray() << "Options"
             << "Key"
@@ -215,7 +279,7 @@ private slots:
             f->txtPing->setText("127.0.0.9");
             f->txtInterval->setText("ten"); // not a number: kept verbatim
             f->txtUser->setText("admin");
-            f->txtPass->setText("p=w ;#");
+            f->txtPass->setText(" p=w ;# ");
             f->txtRouter->setText("127.0.0.1");
             f->chkStats->setChecked(false);
             f->txtStats->setText("");
@@ -226,7 +290,7 @@ private slots:
         QCOMPARE(f->txtPing->text(), QStringLiteral("127.0.0.9"));
         QCOMPARE(f->txtInterval->text(), QStringLiteral("ten"));
         QCOMPARE(f->txtUser->text(), QStringLiteral("admin"));
-        QCOMPARE(f->txtPass->text(), QStringLiteral("p=w ;#"));
+        QCOMPARE(f->txtPass->text(), QStringLiteral(" p=w ;# "));
         QCOMPARE(f->txtRouter->text(), QStringLiteral("127.0.0.1"));
         QVERIFY(!f->chkStats->isChecked());
         QCOMPARE(f->txtStats->text(), QString());
@@ -267,7 +331,6 @@ private slots:
         QVERIFY(after.contains("StatsCheck Interval=\r\n"));
     }
 
-#ifdef Q_OS_UNIX
     static int mode(const QString& path) {
         struct stat info {};
         return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
@@ -278,10 +341,128 @@ private slots:
         QCOMPARE(mode(ini()), 0600);
         QFile::setPermissions(ini(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
         QCOMPARE(mode(ini()), 0644);
-        form()->close();
+        auto f = form();
+        QCOMPARE(mode(ini()), 0600); // at start, before any write
+        f->close();
         QCOMPARE(mode(ini()), 0600);
     }
-#endif
+
+    // Nothing already saved is lost, whatever the file and its folder are like.
+
+    void fullDiskKeepsTheOldFile_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<qint64>("free");
+        QTest::addColumn<QString>("statsInterval");
+        const QByteArray other = "[Other]\r\n" + QByteArray(1235, 'x').replace('x', "Line=keep me ok\r\n");
+        QTest::newRow("21 KB file, 8 KiB free") << other + DesignTimeFile << qint64(8192) << "1";
+        // Room for a file of the old size only: the last key makes it longer.
+        QByteArray page = DesignTimeFile + ';' + QByteArray(4096 - 8 - DesignTimeFile.size(), 'c') + "\r\n";
+        QTest::newRow("the last key does not fit") << page << qint64(4096) << QString(40, u'9');
+    }
+    void fullDiskKeepsTheOldFile() {
+        QFETCH(QByteArray, before);
+        QFETCH(qint64, free);
+        QFETCH(QString, statsInterval);
+        SmallFs fs;
+        LW_REQUIRE_PEER(fs.mounted, "mounting a tmpfs needs root");
+        const QString path = fs.dir.filePath("settings.ini");
+        writeAll(path, before);
+        auto f = form(fs.dir.path());
+        f->txtPing->setText("127.0.0.7");
+        f->txtStats->setText(statsInterval);
+        fs.leaveFree(free);
+        f->close();
+        QCOMPARE(readAll(path), before);
+    }
+
+    void unreadableFileIsNeverReplaced_data() {
+        QTest::addColumn<bool>("fifo");
+        QTest::newRow("no read permission") << false;
+        QTest::newRow("FIFO") << true;
+    }
+    void unreadableFileIsNeverReplaced() {
+        QFETCH(bool, fifo);
+        const QString folder = folderOfNobody(QTest::currentDataTag());
+        const QString path = folder + "/settings.ini";
+        Unprivileged nobody;
+        if (fifo) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path), 0600), 0);
+        } else {
+            writeAll(path, DesignTimeFile + "[Mine]\r\nA=1\r\n");
+            QFile::setPermissions(path, QFileDevice::WriteOwner);
+        }
+        auto f = form(folder); // a FIFO never blocks it
+        QCOMPARE(f->txtUser->text(), QStringLiteral("root"));
+        QVERIFY(f->txtOut->toPlainText().contains("cannot be read"));
+        f->close();
+        QCOMPARE(QFileInfo(path).isFile(), !fifo);
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        if (!fifo)
+            QCOMPARE(readAll(path), DesignTimeFile + "[Mine]\r\nA=1\r\n");
+    }
+
+    void ownerAndGroupAreKept() {
+        LW_REQUIRE_PEER(::geteuid() == 0, "giving a file away needs root");
+        writeAll(ini(), DesignTimeFile);
+        QCOMPARE(::chown(QFile::encodeName(ini()), Nobody, Nobody), 0);
+        form()->close();
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(ini()), &info), 0);
+        QCOMPARE(info.st_uid, Nobody);
+        QCOMPARE(info.st_gid, gid_t(Nobody));
+    }
+
+    void fileInAReadOnlyProgramFolderIsCarriedOver() {
+        const QString program = m_dir.filePath("read-only");
+        QDir().mkpath(program);
+        writeAll(program + "/settings.ini", "[Options]\r\nRouter Username=mine\r\n[Mine]\r\nA=1\r\n");
+        QFile::setPermissions(program, QFileDevice::Permissions(0x5555));
+        const QString user = folderOfNobody("home") + "/data";
+        Unprivileged nobody;
+        {
+            auto f = form(program, user);
+            QCOMPARE(f->AppFolder, user + u'/');
+            QCOMPARE(f->txtUser->text(), QStringLiteral("mine"));
+            QCOMPARE(f->txtOut->toPlainText().count("cannot be written"), 1);
+            f->txtUser->setText("changed");
+            f->close();
+        }
+        auto again = form(program, user);
+        QCOMPARE(again->txtUser->text(), QStringLiteral("changed"));
+        QVERIFY(again->txtOut->toPlainText().isEmpty()); // said once
+        QCOMPARE(ReadIniValue("Mine", "A", user + "/settings.ini"), QStringLiteral("1"));
+        QCOMPARE(ReadIniValue("Options", "Router Username", program + "/settings.ini"), QStringLiteral("mine"));
+        QFile::setPermissions(program, QFileDevice::Permissions(0x7755));
+    }
+
+    void folderTurningReadOnlyWritesInPlace() {
+        const QString folder = folderOfNobody("turns-read-only");
+        Unprivileged nobody;
+        writeAll(folder + "/settings.ini", DesignTimeFile);
+        auto f = form(folder);
+        f->txtUser->setText("typed");
+        QFile::setPermissions(folder, QFileDevice::Permissions(0x5555));
+        f->close();
+        QFile::setPermissions(folder, QFileDevice::Permissions(0x7755));
+        QCOMPARE(ReadIniValue("Options", "Router Username", folder + "/settings.ini"), QStringLiteral("typed"));
+    }
+
+    void terminationSignalsCloseTheWindow_data() {
+        QTest::addColumn<int>("number");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGHUP") << SIGHUP;
+        QTest::newRow("SIGINT") << SIGINT;
+    }
+    void terminationSignalsCloseTheWindow() {
+        QFETCH(int, number);
+        auto f = form();
+        new TerminationSignals(f.get());
+        QSignalSpy unloaded(f.get(), &Form1::unloaded);
+        f->txtUser->setText(QTest::currentDataTag());
+        QCOMPARE(::kill(::getpid(), number), 0);
+        QTRY_COMPARE(unloaded.count(), 1);
+        QCOMPARE(ReadIniValue("Options", "Router Username", ini()), QString(QTest::currentDataTag()));
+    }
 
     void readOnlyProgramFolderFallsBackToTheUserFolder() {
         writeAll(m_dir.filePath("plain"), "x");

@@ -170,6 +170,8 @@ private slots:
     void percentageOnSet();
     void loadingDoesNotClamp();
     void resizeRedraws();
+    void deviceResolution();
+    void paintsAtOnce();
 
     void propertyOrder();
     void bags_data();
@@ -190,10 +192,13 @@ private slots:
 };
 
 void TestSimpleProgress::initTestCase() {
-    // Every pixel below assumes 96 dots per inch, as the offscreen screen has.
+    // Every pixel below assumes 96 dots per inch, as the offscreen screen has;
+    // tst_simpleprogress_scaled runs deviceResolution on a screen scaled by 1.5.
     SimpleProgress bar;
-    QCOMPARE(bar.twipsPerPixel().x, 15.0);
-    QCOMPARE(bar.twipsPerPixel().y, 15.0);
+    const double scale = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
+    QCOMPARE(bar.devicePixelRatioF(), scale);
+    QCOMPARE(bar.twipsPerPixel().x, 15.0 / scale);
+    QCOMPARE(bar.twipsPerPixel().y, 15.0 / scale);
 }
 
 void TestSimpleProgress::newInstance() {
@@ -333,6 +338,42 @@ void TestSimpleProgress::resizeRedraws() {
     const QString wrong =
         verifyPixels(bar.image(), QRect(QPoint(1, 1), QPoint(99, 28)), White, Blue, captionBox(bar.state()));
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+}
+
+// Drawn in the screen's own pixels and shown one to one. On a screen scaled by
+// 1.5 the bar of 100 x 20 is 150 x 30 pixels of 10 twips: background (0, 0)-(150, 30),
+// bar (2, 2)-(75, 28), so the margin is 2 pixels at the bottom too.
+void TestSimpleProgress::deviceResolution() {
+    SimpleProgress bar;
+    bar.resize(100, 20);
+    bar.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&bar));
+    const double ratio = bar.devicePixelRatioF(), twips = 1440 / (96 * ratio);
+    auto n = [&](double length) { return int(std::nearbyint(length / twips)); };
+    QCOMPARE(bar.image().size(), QSize(n(1500), n(300)));
+    const QRect blue(QPoint(n(15), n(15)), QPoint(n(std::nearbyint(0.5 * (1500 - 30) + 15)) - 1, n(300 - 15) - 1));
+    const QString wrong = verifyPixels(bar.image(), blue, White, Blue, captionBox(bar.state()));
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+    QImage onScreen = bar.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    onScreen.setDevicePixelRatio(1);
+    QCOMPARE(onScreen, bar.image());
+}
+
+void TestSimpleProgress::paintsAtOnce() {
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    SimpleProgress bar(nullptr, At96Dpi);
+    bar.resize(100, 20);
+    bar.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&bar));
+    bar.installEventFilter(&counter);
+    bar.setPercentage(30); // no return to the event loop before the check
+    QCOMPARE(counter.paints, 1);
 }
 
 void TestSimpleProgress::propertyOrder() {

@@ -89,6 +89,17 @@ private slots:
         QVERIFY(m_form->isVisible());
     }
 
+    void trayHostGoingAwayShowsTheWindow() {
+        sendToTray();
+        m_tray->hostGoesAway();
+        QVERIFY(m_form->isVisible());
+        QVERIFY(!m_form->isMinimized());
+        QVERIFY(!m_form->SysTray().IconInTray());
+        m_tray->available = true; // a tray comes back
+        sendToTray();
+        QCOMPARE(m_tray->what(), (QStringList{"add", "remove", "add"}));
+    }
+
     // Whether the focus stays away is seen on a real X server (tst_real_window):
     // the offscreen platform activates every window it shows.
     void doubleClickRestores() {

@@ -3,6 +3,7 @@
 
 #include "ProgressError.h"
 #include "PropertyBag.h"
+#include "SystemColours.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
@@ -58,7 +59,22 @@ SimpleProgress::SimpleProgress(QWidget* parent, std::optional<TwipsPerPixel> twi
 TwipsPerPixel SimpleProgress::twipsPerPixel() const {
     if (m_twipsPerPixel)
         return *m_twipsPerPixel;
-    return {TwipsPerInch / logicalDpiX(), TwipsPerInch / logicalDpiY()};
+    const double ratio = devicePixelRatioF();
+    return {TwipsPerInch / (logicalDpiX() * ratio), TwipsPerInch / (logicalDpiY() * ratio)};
+}
+
+QSize SimpleProgress::deviceSize() const {
+    const double ratio = devicePixelRatioF();
+    return QSize(qRound(width() * ratio), qRound(height() * ratio));
+}
+
+QImage SimpleProgress::textDevice(QSize size) const {
+    // Text is measured and written at the screen's true resolution.
+    const double ratio = devicePixelRatioF();
+    QImage image(size, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(logicalDpiX() * ratio / InchesPerMeter));
+    image.setDotsPerMeterY(qRound(logicalDpiY() * ratio / InchesPerMeter));
+    return image;
 }
 
 void SimpleProgress::InitProperties() {
@@ -121,8 +137,9 @@ void SimpleProgress::ReDraw() {
 
     m.CaptionText = QString::number(m.Percentage) + u'%';
 
-    const double scaleWidth = checked(width() * tpp.x);
-    const double scaleHeight = checked(height() * tpp.y);
+    const QSize pixels = deviceSize();
+    const double scaleWidth = checked(pixels.width() * tpp.x);
+    const double scaleHeight = checked(pixels.height() * tpp.y);
     const qint16 borders = doubled(m.BorderWidth);
     m.InnerWidth = wholeNumber(scaleWidth - borders);
 
@@ -140,7 +157,8 @@ void SimpleProgress::ReDraw() {
     // Mono glyphs keep the caption two-coloured after the XOR copy.
     QFont captionFont = font();
     captionFont.setStyleStrategy(QFont::NoAntialias);
-    const QFontMetricsF metrics(captionFont, this);
+    const QImage measure = textDevice(QSize(1, 1));
+    const QFontMetricsF metrics(captionFont, &measure);
     m.TextWidthPx = wholeNumber(metrics.horizontalAdvance(m.CaptionText));
     m.TextHeightPx = wholeNumber(metrics.height());
 
@@ -148,12 +166,10 @@ void SimpleProgress::ReDraw() {
     m.TextTopPx = wholeNumber(checked(m.HalfHeight / tpp.y) - m.TextHeightPx / 2.0);
 
     const QSize captionSize(wholeNumber(CaptionBufferWidth / tpp.x), wholeNumber(CaptionBufferHeight / tpp.y));
-    if (Img.size() != captionSize)
-        Img = QImage(captionSize, QImage::Format_RGB32);
+    if (Img.size() != captionSize || Img.dotsPerMeterX() != measure.dotsPerMeterX() ||
+        Img.dotsPerMeterY() != measure.dotsPerMeterY())
+        Img = textDevice(captionSize);
     if (!Img.isNull()) {
-        // Text on Img must come out the size it was measured on the control.
-        Img.setDotsPerMeterX(qRound(logicalDpiX() / InchesPerMeter));
-        Img.setDotsPerMeterY(qRound(logicalDpiY() / InchesPerMeter));
         Img.fill(colourFromBgr(CaptionBackground));
         QPainter text(&Img);
         text.setFont(captionFont);
@@ -169,7 +185,9 @@ void SimpleProgress::ReDraw() {
         dc.drawImage(QPoint(m.TextLeftPx, m.TextTopPx), Img, source);
     }
 
-    update();
+    // Shown now, not at the next pass of the event loop: a host may set the
+    // percentage inside a working loop.
+    repaint();
 }
 
 void SimpleProgress::DrawBox(qint32 x1, qint32 y1, qint32 x2, qint32 y2, quint32 colour) {
@@ -205,15 +223,16 @@ void SimpleProgress::DrawBox(qint32 x1, qint32 y1, qint32 x2, qint32 y2, quint32
 }
 
 void SimpleProgress::syncImageSize() {
-    if (m_image.size() == size())
+    const QSize pixels = deviceSize();
+    if (m_image.size() == pixels)
         return;
-    if (size().isEmpty()) {
+    if (pixels.isEmpty()) {
         m_image = QImage();
         return;
     }
     // Like any retained image: what was drawn stays, new area gets the window colour.
-    QImage resized(size(), QImage::Format_RGB32);
-    resized.fill(palette().color(QPalette::Base));
+    QImage resized(pixels, QImage::Format_RGB32);
+    resized.fill(palette().color(SystemColours::Window));
     if (!m_image.isNull()) {
         QPainter p(&resized);
         p.drawImage(0, 0, m_image);
@@ -222,7 +241,11 @@ void SimpleProgress::syncImageSize() {
 }
 
 void SimpleProgress::paintEvent(QPaintEvent*) {
+    // The image holds device pixels: undo the screen's scaling so that each
+    // lands on one pixel of the screen, not stretched.
     QPainter p(this);
+    const double ratio = devicePixelRatioF();
+    p.scale(1 / ratio, 1 / ratio);
     p.drawImage(0, 0, m_image);
 }
 

@@ -55,8 +55,8 @@ struct SimpleProgressState {
 };
 
 // An owner-drawn percentage bar with the number written in its centre.
-// Everything is drawn into a retained image the size of the control, which
-// the paint event only shows. Property sets redraw at once and throw
+// Everything is drawn into a retained image the size of the control in device
+// pixels, which the paint event only shows, pixel for pixel. Property sets redraw at once and throw
 // ProgressError when the redraw fails; the new value stays stored.
 class SimpleProgress : public QWidget {
     Q_OBJECT
@@ -66,8 +66,8 @@ class SimpleProgress : public QWidget {
     Q_PROPERTY(qint16 BorderWidth READ BorderWidth WRITE setBorderWidth)
 
 public:
-    // Without twipsPerPixel the screen's logical resolution decides it
-    // (1440 / dpi: 15 at 96 dpi).
+    // Without twipsPerPixel the screen's true resolution decides it: 1440 /
+    // (logical dpi x device pixel ratio), 15 at 96 dpi, 10 on a screen scaled by 1.5.
     explicit SimpleProgress(QWidget* parent = nullptr, std::optional<TwipsPerPixel> twipsPerPixel = std::nullopt);
 
     // Repaints the whole control from the current state.
@@ -102,6 +102,9 @@ protected:
 
 private:
     void DrawBox(qint32 x1, qint32 y1, qint32 x2, qint32 y2, quint32 colour);
+    // The control's size in the screen's own pixels, which the images hold.
+    QSize deviceSize() const;
+    QImage textDevice(QSize size) const;
     void syncImageSize();
     void redrawAndReport(const QString& name);
 

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "Form1.h"
 
+#include "Icons.h"
 #include "IniFile.h"
 #include "PingWidgets.h"
 #include "ShellText.h"
 #include "Twips.h"
 #include "reachability/PingMonitor.h"
 #include "reachability/PingText.h"
+#include "controls/SystemColours.h"
 #include "script_engine/TarnTelnet.h"
 #include "statistics/StatsCollector.h"
 
@@ -15,6 +17,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QFileInfo>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,6 +52,14 @@ Qt::CheckState checkState(const QString& value) {
     }
 }
 
+// Arial, or Liberation Sans with its metrics where Arial is missing: the
+// layout's fixed widths fit no wider face.
+QFont layoutFont(int points) {
+    QFont font(QStringLiteral("Arial"), points);
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    return font;
+}
+
 QString checkValue(Qt::CheckState state) {
     return QString::number(state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0);
 }
@@ -69,12 +80,12 @@ Form1::Form1(Folders folders, std::unique_ptr<TrayBackend> tray, std::unique_ptr
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(ShellText::AppTitle);
     initResources();
-    imgNormal = QIcon(QStringLiteral(":/icons/normal.ico"));
-    imgUP = QIcon(QStringLiteral(":/icons/up.ico"));
-    imgDOWN = QIcon(QStringLiteral(":/icons/down.ico"));
+    imgNormal = Icons::load(QStringLiteral("normal"));
+    imgUP = Icons::load(QStringLiteral("up"));
+    imgDOWN = Icons::load(QStringLiteral("down"));
     setWindowIcon(imgNormal);
     // The layout's widths fit a small sans face; the desktop's default is often wider.
-    setFont(QFont(QStringLiteral("Arial"), WindowFontPoints));
+    setFont(layoutFont(WindowFontPoints));
     createControls();
     setFixedSize(twips(ClientWidthTwips), twips(ClientHeightTwips));
     if (const QScreen* screen = this->screen())
@@ -90,6 +101,8 @@ Form1::Form1(Folders folders, std::unique_ptr<TrayBackend> tray, std::unique_ptr
     connect(mnOpen, &QAction::triggered, this, &Form1::mnOpen_Click);
     connect(mnExit, &QAction::triggered, this, &Form1::mnExit_Click);
     connect(&m_sysTray.backend(), &TrayBackend::activated, this, &Form1::trayIcon_Activated);
+    // The window comes back as from Open: there is no icon left to restore it from.
+    connect(&m_sysTray.backend(), &TrayBackend::hostLost, this, &Form1::mnOpen_Click);
     // Logging off or shutting down ends the program without a close event.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::Form_QueryUnload);
 
@@ -183,7 +196,10 @@ void Form1::createControls() {
         display->setForegroundRole(QPalette::WindowText);
         display->hide();
     }
-    QFont countFont(QStringLiteral("Arial"), 12);
+    // The system window colour, as SimpleProgress reads it, not the form's grey.
+    lblCount->setBackgroundRole(SystemColours::Window);
+    lblCount->setForegroundRole(SystemColours::WindowText);
+    QFont countFont = layoutFont(12);
     countFont.setWeight(QFont::Normal);
     lblCount->setFont(countFont);
 
@@ -241,8 +257,13 @@ void Form1::fillControls(const Settings& settings) {
 void Form1::Form_Load() {
     AppFolder = modMisc::ChooseAppFolder(m_folders.program, m_folders.userData);
     SettingsPath = AppFolder + ShellText::SettingsFileName;
+    const QString programSettings = modMisc::WithTrailingBackslash(m_folders.program) + ShellText::SettingsFileName;
+    if (programSettings != SettingsPath && Settings::carryOver(programSettings, SettingsPath))
+        txtOut->appendPlainText(ShellText::SettingsCarriedOver.arg(programSettings, SettingsPath));
     if (const auto settings = Settings::load(SettingsPath))
         fillControls(*settings);
+    else if (QFileInfo::exists(SettingsPath))
+        txtOut->appendPlainText(ShellText::SettingsUnreadable.arg(SettingsPath));
 }
 
 void Form1::Form_QueryUnload() {
@@ -252,6 +273,13 @@ void Form1::Form_QueryUnload() {
     m_sysTray.RemoveTrayIcon();
     readControls().save(SettingsPath);
     emit unloaded();
+}
+
+void Form1::WriteSettingsAtExit() {
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    readControls().save(SettingsPath);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

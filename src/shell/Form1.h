@@ -87,6 +87,11 @@ public:
     // Twips to pixels on this window's screen.
     int twips(int value) const;
 
+    // Writes the settings as query-unload does, when the program ends without
+    // its window (Qt exits at once when the display connection breaks): the
+    // file only, nothing that would talk to the display. Nothing after an unload.
+    void WriteSettingsAtExit();
+
 signals:
     // Query-unload has run: the settings are written and the program may end.
     void unloaded();

@@ -3,11 +3,19 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringConverter>
 #include <QStringList>
 #include <QTemporaryFile>
 #include <optional>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace modMisc {
 
@@ -16,38 +24,53 @@ namespace {
 const QString IniLineBreak = QStringLiteral("\r\n");
 constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
-// The file's lines without their line ends; empty when it cannot be read.
-QStringList readLines(const QString& path) {
+// The file's lines without their line ends: empty when there is no file,
+// nothing when it exists but cannot be read.
+std::optional<QStringList> readLines(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringList();
+    // Only a regular file is opened: a FIFO or a device could block or never end.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
     QStringDecoder decode(QStringConverter::System);
     const QString text = decode(file.readAll());
-    QStringList lines = text.split(u'\n');
-    if (lines.last().isEmpty())
-        lines.removeLast(); // the line end of the last line
-    for (QString& line : lines) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    // CR LF, CR and LF each end a line.
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n')
+            continue;
+        lines << text.mid(start, i - start);
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
     }
+    if (start < text.size())
+        lines << text.mid(start); // a last line without its line end
     return lines;
 }
 
-bool isComment(const QString& trimmed) {
+// Views, not copies: a large file is scanned once per key.
+
+bool isComment(QStringView trimmed) {
     return trimmed.startsWith(u';') || trimmed.startsWith(u'#');
 }
 
 // The section name of a "[name]" line.
-std::optional<QString> sectionName(const QString& line) {
-    const QString trimmed = line.trimmed();
+std::optional<QStringView> sectionName(QStringView line) {
+    const QStringView trimmed = line.trimmed();
     if (!trimmed.startsWith(u'['))
         return std::nullopt;
     const qsizetype close = trimmed.indexOf(u']');
     return trimmed.mid(1, close < 0 ? -1 : close - 1).trimmed();
 }
 
-bool isKeyLine(const QString& line, const QString& key) {
-    const QString trimmed = line.trimmed();
+bool isKeyLine(QStringView line, const QString& key) {
+    const QStringView trimmed = line.trimmed();
     const qsizetype equals = trimmed.indexOf(u'=');
     return equals > 0 && !isComment(trimmed) && trimmed.left(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0;
 }
@@ -83,52 +106,25 @@ qsizetype findKey(const QStringList& lines, const SectionSpan& span, const QStri
     return -1;
 }
 
-bool writeLines(const QString& path, const QStringList& lines) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-#ifdef Q_OS_UNIX
-    // Before any byte is written: the password never sits in a file others can read.
-    file.setPermissions(OwnerOnly);
-#endif
-    QStringEncoder encode(QStringConverter::System);
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += encode(line + IniLineBreak);
-    file.write(bytes);
-    if (!file.commit())
-        return false;
-#ifdef Q_OS_UNIX
-    QFile::setPermissions(path, OwnerOnly);
-#endif
-    return true;
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
 }
 
-} // namespace
-
-QString WithTrailingBackslash(const QString& path) {
-    const QChar separator = QDir::separator();
-    return path.endsWith(separator) ? path : path + separator;
+bool isQuoted(const QString& value) {
+    return value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"');
 }
 
-QString ReadIniValue(const QString& section, const QString& key, const QString& path) {
-    const QStringList lines = readLines(path);
-    const SectionSpan span = findSection(lines, section);
-    if (span.header < 0)
-        return {};
-    const qsizetype at = findKey(lines, span, key);
-    if (at < 0)
-        return {};
-    const QString& line = lines[at];
-    return line.mid(line.indexOf(u'=') + 1).trimmed().left(MaxIniValueLength);
-}
-
-qint16 WriteIniValue(const QString& section, const QString& key, const QString& value, const QString& path) {
-    QStringList lines = readLines(path);
+// The value as it stands in its line: on one line, and quoted where reading
+// would otherwise trim blanks or strip quotes from it.
+QString lineValue(const QString& value) {
     QString flat = value;
     flat.replace(u'\r', u' ').replace(u'\n', u' ');
-    const QString keyLine = key + u'=' + flat;
+    const bool trimmable = !flat.isEmpty() && (isBlank(flat.front()) || isBlank(flat.back()));
+    return trimmable || isQuoted(flat) ? u'"' + flat + u'"' : flat;
+}
 
+void setKey(QStringList& lines, const QString& section, const QString& key, const QString& value) {
+    const QString keyLine = key + u'=' + lineValue(value);
     const SectionSpan span = findSection(lines, section);
     if (span.header < 0) {
         lines << u'[' + section + u']' << keyLine;
@@ -141,7 +137,95 @@ qint16 WriteIniValue(const QString& section, const QString& key, const QString& 
             --insertAt;
         lines.insert(insertAt, keyLine);
     }
-    return writeLines(path, lines) ? 1 : 0;
+}
+
+#ifdef Q_OS_UNIX
+// The replacement is a new file, made by whoever runs the program: give it the
+// old file's owner and group, so that one run as root does not take it over.
+void keepOwner(const QString& path, QSaveFile& file) {
+    struct stat old {};
+    struct stat now {};
+    if (::stat(QFile::encodeName(path).constData(), &old) != 0 || ::fstat(file.handle(), &now) != 0)
+        return;
+    if ((old.st_uid != now.st_uid || old.st_gid != now.st_gid) && ::fchown(file.handle(), old.st_uid, old.st_gid) != 0)
+        qWarning("settings: %s keeps a new owner: %s", qPrintable(path), strerror(errno));
+}
+#endif
+
+bool writeLines(const QString& path, const QStringList& lines) {
+    QSaveFile file(path);
+    // A folder that turned read-only allows no temporary file beside the
+    // original; the original itself may still be writable.
+    file.setDirectWriteFallback(true);
+    // Unbuffered, so that write() reports a short write (a full disk) itself:
+    // the buffered flush inside commit() lets it pass.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+#ifdef Q_OS_UNIX
+    keepOwner(path, file);
+#endif
+    // Before any byte is written: the password never sits in a file others can read.
+    file.setPermissions(OwnerOnly);
+    QStringEncoder encode(QStringConverter::System);
+    const QByteArray bytes = encode(lines.isEmpty() ? QString() : lines.join(IniLineBreak) + IniLineBreak);
+    // What fitted must not replace the old file.
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+QString WithTrailingBackslash(const QString& path) {
+    const QChar separator = QDir::separator();
+    return path.endsWith(separator) ? path : path + separator;
+}
+
+QString ReadIniValue(const QString& section, const QString& key, const QString& path) {
+    const QStringList lines = readLines(path).value_or(QStringList());
+    const SectionSpan span = findSection(lines, section);
+    if (span.header < 0)
+        return {};
+    const qsizetype at = findKey(lines, span, key);
+    if (at < 0)
+        return {};
+    const QString& line = lines[at];
+    QString value = line.mid(line.indexOf(u'=') + 1).trimmed();
+    if (isQuoted(value))
+        value = value.mid(1, value.size() - 2);
+    return value.left(MaxIniValueLength);
+}
+
+qint16 WriteIniValue(const QString& section, const QString& key, const QString& value, const QString& path) {
+    return WriteIniValues(section, {{key, value}}, path);
+}
+
+qint16 WriteIniValues(const QString& section, const IniEntries& entries, const QString& path) {
+    auto lines = readLines(path);
+    if (!lines)
+        return 0; // what could not be read cannot be kept, so it is not replaced
+    for (const auto& [key, value] : entries)
+        setKey(*lines, section, key, value);
+    return writeLines(path, *lines) ? 1 : 0;
+}
+
+bool IniFileReadable(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return true;
+    QFile file(path);
+    return info.isFile() && file.open(QIODevice::ReadOnly);
+}
+
+void KeepPrivate(const QString& path) {
+#ifdef Q_OS_UNIX
+    if (QFileInfo(path).isFile())
+        QFile::setPermissions(path, OwnerOnly);
+#else
+    Q_UNUSED(path);
+#endif
 }
 
 bool FolderIsWritable(const QString& folder) {

@@ -2,11 +2,15 @@
 // The settings-file and folder helpers of modMisc. The profile file is read and
 // written in place: section and key names compare ignoring case, every other
 // line (comments, other keys, other sections) is kept as it stands. Text is in
-// the local 8-bit encoding with CR LF line ends.
+// the local 8-bit encoding; CR, LF and CR LF all end a line when reading, and
+// lines are written with CR LF. A file that exists but cannot be read (no
+// permission, not a regular file) is never replaced.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <functional>
+#include <utility>
 
 namespace modMisc {
 
@@ -17,17 +21,37 @@ inline constexpr qsizetype MaxIniValueLength = 254;
 // "\" on Windows): unchanged when it already ends in one.
 QString WithTrailingBackslash(const QString& path);
 
+// Keys and their values, in the order they are written.
+using IniEntries = QList<std::pair<QString, QString>>;
+
 // The value of key in section of the file at path, blanks around it removed,
-// cut to MaxIniValueLength characters. Empty when the file, the section or the
-// key is missing.
+// then one pair of double quotes around it, cut to MaxIniValueLength
+// characters. Empty when the file, the section or the key is missing.
 QString ReadIniValue(const QString& section, const QString& key, const QString& path);
 
 // Writes key = value into section, replacing the key's first line where it
 // exists, else adding it at the end of the section; the file and the section
 // are created as needed. Line breaks in the value become blanks so that a value
-// cannot add lines of its own. On POSIX the file is left readable and writable
-// by its owner only, as it holds the router password. Non-zero on success.
+// cannot add lines of its own; a value with blanks at either end (or quotes
+// around it) is written in double quotes, so that it reads back as it was.
+// Non-zero on success.
 qint16 WriteIniValue(const QString& section, const QString& key, const QString& value, const QString& path);
+
+// WriteIniValue for several keys of one section, all in one replacement of the
+// file: either every key is written or the old file stays as it was (a full
+// disk, a file that could not be read). An existing file keeps its owner and
+// group; when its folder allows no new file it is rewritten in place. On POSIX
+// the file is left readable and writable by its owner only, as it holds the
+// router password. Non-zero on success.
+qint16 WriteIniValues(const QString& section, const IniEntries& entries, const QString& path);
+
+// False when a file of that name exists but cannot be read as a profile file:
+// no read permission, or not a regular file (a FIFO or a device, which could
+// block the reader or never end).
+bool IniFileReadable(const QString& path);
+
+// Leaves an existing file readable and writable by its owner only (POSIX).
+void KeepPrivate(const QString& path);
 
 // True when a file can be created in folder (tried, then removed).
 bool FolderIsWritable(const QString& folder);

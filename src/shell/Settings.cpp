@@ -4,6 +4,7 @@
 #include "IniFile.h"
 #include "ShellText.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <array>
 #include <utility>
@@ -34,15 +35,29 @@ Settings Settings::designTime() {
 }
 
 std::optional<Settings> Settings::load(const QString& path) {
-    if (!QFileInfo(path).isFile())
+    if (!QFileInfo::exists(path) || !modMisc::IniFileReadable(path))
         return std::nullopt;
+    modMisc::KeepPrivate(path);
     Settings settings;
     for (const auto& [key, field] : Keys)
         settings.*field = modMisc::ReadIniValue(ShellText::SettingsSection, *key, path);
     return settings;
 }
 
-void Settings::save(const QString& path) const {
+bool Settings::save(const QString& path) const {
+    modMisc::IniEntries entries;
     for (const auto& [key, field] : Keys)
-        modMisc::WriteIniValue(ShellText::SettingsSection, *key, this->*field, path);
+        entries.append({*key, this->*field});
+    if (modMisc::WriteIniValues(ShellText::SettingsSection, entries, path) != 0)
+        return true;
+    // The program is ending: there is no window left to say it in.
+    qWarning("%s could not be written; it is left as it was", qPrintable(path));
+    return false;
+}
+
+bool Settings::carryOver(const QString& from, const QString& to) {
+    if (QFileInfo::exists(to) || !QFileInfo(from).isFile() || !QFile::copy(from, to))
+        return false;
+    modMisc::KeepPrivate(to);
+    return true;
 }

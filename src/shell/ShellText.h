@@ -36,6 +36,12 @@ inline const QString KeyRouterIP = QStringLiteral("Router IP");
 inline const QString KeyStatsCheck = QStringLiteral("StatsCheck");
 inline const QString KeyStatsCheckInterval = QStringLiteral("StatsCheck Interval");
 
+// Notices in the output box when settings.ini is not where the user keeps it
+inline const QString SettingsUnreadable =
+    QStringLiteral("%1 cannot be read: the boxes show their first values, and it will not be overwritten.");
+inline const QString SettingsCarriedOver =
+    QStringLiteral("%1 cannot be written where it lies: its settings are now kept in %2.");
+
 // Contents of the setting inputs at creation. The ping address is a public
 // resolver that answers ICMP echo.
 inline const QString DefaultPingIP = QStringLiteral("9.9.9.9");

@@ -1,7 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "Form1.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
+#include <cstdlib>
+
+namespace {
+
+// The window whose settings are written if the program exits without closing it.
+Form1* running = nullptr;
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -13,6 +22,15 @@ int main(int argc, char* argv[]) {
 
     Form1 form;
     QObject::connect(&form, &Form1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    new TerminationSignals(&form);
+    // Qt calls exit() when the display connection breaks (the X server ended).
+    running = &form;
+    std::atexit([] {
+        if (running)
+            running->WriteSettingsAtExit();
+    });
     form.show();
-    return app.exec();
+    const int code = app.exec();
+    running = nullptr;
+    return code;
 }

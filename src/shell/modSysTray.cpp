@@ -3,8 +3,23 @@
 
 #include <QWidget>
 
+namespace {
+
+constexpr int HostCheckPeriodMs = 1000;
+
+} // namespace
+
 SystemTrayBackend::SystemTrayBackend(QObject* parent) : TrayBackend(parent) {
     connect(&m_icon, &QSystemTrayIcon::activated, this, &TrayBackend::activated);
+    m_hostCheck.setInterval(HostCheckPeriodMs);
+    connect(&m_hostCheck, &QTimer::timeout, this, &SystemTrayBackend::checkHost);
+}
+
+void SystemTrayBackend::checkHost() {
+    if (!isAvailable()) {
+        m_hostCheck.stop();
+        emit hostLost();
+    }
 }
 
 bool SystemTrayBackend::isAvailable() const {
@@ -15,6 +30,7 @@ void SystemTrayBackend::add(const QIcon& icon, const QString& tip) {
     m_icon.setIcon(icon);
     m_icon.setToolTip(tip);
     m_icon.show();
+    m_hostCheck.start();
 }
 
 void SystemTrayBackend::modify(const QIcon& icon, const QString& tip) {
@@ -23,6 +39,7 @@ void SystemTrayBackend::modify(const QIcon& icon, const QString& tip) {
 }
 
 void SystemTrayBackend::remove() {
+    m_hostCheck.stop();
     m_icon.hide();
 }
 

@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <memory>
 
 class QWidget;
@@ -25,6 +26,9 @@ public:
 signals:
     // Something happened on the icon: a click, a double-click, the context request.
     void activated(QSystemTrayIcon::ActivationReason reason);
+    // The icon is shown but the tray that held it has gone (the panel crashed
+    // or restarted): nothing is left to bring the window back from.
+    void hostLost();
 };
 
 // The desktop's system tray or status notifier, through QSystemTrayIcon.
@@ -39,7 +43,12 @@ public:
     void remove() override;
 
 private:
+    void checkHost();
+
     QSystemTrayIcon m_icon;
+    // Asks, while the icon is shown, whether the tray is still there: Qt gives
+    // no public signal when it goes.
+    QTimer m_hostCheck;
 };
 
 class modSysTray {

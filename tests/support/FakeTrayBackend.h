@@ -34,6 +34,10 @@ public:
     }
 
     void userDoes(QSystemTrayIcon::ActivationReason reason) { emit activated(reason); }
+    void hostGoesAway() {
+        available = false;
+        emit hostLost();
+    }
 
     QStringList what() const {
         QStringList out;
