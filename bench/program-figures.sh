@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The program's own figures, as a desktop runs it on a real X server: the time
+# from start to the window shown, resident memory while idle, and CPU use while
+# it pings 127.0.0.1 every 5 seconds.
+#   program-figures.sh BIN_DIR [IDLE_SECONDS]
+set -euo pipefail
+bin=$(cd "$1" && pwd)
+idle=${2:-30}
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=:$(cat "$work/display") HOME=$work XDG_RUNTIME_DIR=$work QT_QPA_PLATFORM=xcb
+unset DBUS_SESSION_BUS_ADDRESS
+
+# A folder of its own, so that settings.ini and the logs land there.
+cp "$bin/line-warden" "$work/"
+printf '%s\r\n' '[Options]' 'Ping IP=127.0.0.1' 'Ping Interval=5' 'Router Username=root' 'Router Password=Mango' \
+    'Router IP=127.0.0.1 1' 'StatsCheck=0' 'StatsCheck Interval=1' >"$work/settings.ini"
+
+start=$(date +%s.%N)
+"$work/line-warden" >"$work/log" 2>&1 &
+pid=$!
+pids+=($pid)
+window=$(xdotool search --sync --onlyvisible --name '^Line Warden$' | head -n 1)
+shown=$(date +%s.%N)
+sleep 2
+rss_idle=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")
+
+cpu() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+xdotool windowfocus --sync "$window" key alt+s
+sleep 1
+before=$(cpu)
+sleep "$idle"
+after=$(cpu)
+ticks=$(getconf CLK_TCK)
+rss_pinging=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")
+
+awk -v s="$start" -v e="$shown" 'BEGIN { printf "start to window shown: %.0f ms\n", (e - s) * 1000 }'
+echo "resident memory idle: $((rss_idle / 1024)) MB; after ${idle} s of pinging: $((rss_pinging / 1024)) MB"
+awk -v c=$((after - before)) -v t="$ticks" -v s="$idle" \
+    'BEGIN { printf "CPU while pinging every 5 s: %.2f %% of one core (%d ticks in %d s)\n", 100 * c / t / s, c, s }'
