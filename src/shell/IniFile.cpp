@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "IniFile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QStringConverter>
 #include <QStringList>
-#include <QTemporaryFile>
 #include <optional>
 
 namespace modMisc {
@@ -106,11 +104,6 @@ bool writeLines(const QString& path, const QStringList& lines) {
 
 } // namespace
 
-QString WithTrailingBackslash(const QString& path) {
-    const QChar separator = QDir::separator();
-    return path.endsWith(separator) ? path : path + separator;
-}
-
 QString ReadIniValue(const QString& section, const QString& key, const QString& path) {
     const QStringList lines = readLines(path);
     const SectionSpan span = findSection(lines, section);
@@ -142,19 +135,6 @@ qint16 WriteIniValue(const QString& section, const QString& key, const QString& 
         lines.insert(insertAt, keyLine);
     }
     return writeLines(path, lines) ? 1 : 0;
-}
-
-bool FolderIsWritable(const QString& folder) {
-    QTemporaryFile probe(WithTrailingBackslash(folder) + QStringLiteral("write-probe-XXXXXX"));
-    return probe.open();
-}
-
-QString ChooseAppFolder(const QString& programFolder, const QString& userDataFolder,
-                        const std::function<bool(const QString&)>& isWritable) {
-    if (isWritable(programFolder))
-        return WithTrailingBackslash(programFolder);
-    QDir().mkpath(userDataFolder);
-    return WithTrailingBackslash(userDataFolder);
 }
 
 } // namespace modMisc

@@ -5,17 +5,14 @@
 // the local 8-bit encoding with CR LF line ends.
 #pragma once
 
+#include "text/AppFolder.h"
+
 #include <QString>
-#include <functional>
 
 namespace modMisc {
 
 // Longest value ReadIniValue hands back.
 inline constexpr qsizetype MaxIniValueLength = 254;
-
-// The path with exactly one platform folder separator at its end ("/" here,
-// "\" on Windows): unchanged when it already ends in one.
-QString WithTrailingBackslash(const QString& path);
 
 // The value of key in section of the file at path, blanks around it removed,
 // cut to MaxIniValueLength characters. Empty when the file, the section or the
@@ -28,14 +25,5 @@ QString ReadIniValue(const QString& section, const QString& key, const QString& 
 // cannot add lines of its own. On POSIX the file is left readable and writable
 // by its owner only, as it holds the router password. Non-zero on success.
 qint16 WriteIniValue(const QString& section, const QString& key, const QString& value, const QString& path);
-
-// True when a file can be created in folder (tried, then removed).
-bool FolderIsWritable(const QString& folder);
-
-// The folder for settings.ini and the statistics files: the program's own when
-// it is writable (a portable install), else the per-user data folder, created
-// as needed. Both come back WithTrailingBackslash.
-QString ChooseAppFolder(const QString& programFolder, const QString& userDataFolder,
-                        const std::function<bool(const QString&)>& isWritable = FolderIsWritable);
 
 } // namespace modMisc
