@@ -89,12 +89,12 @@ std::vector<TimeSpan> DownSpans(const std::vector<StatsRecord>& records) {
     return spans;
 }
 
-std::vector<TimeSpan> VisibleSpans(const std::vector<TimeSpan>& spans, qint64 from, qint64 to, qint64 columnWidth) {
+std::vector<TimeSpan> VisibleSpans(const std::vector<TimeSpan>& spans, qint64 from, qint64 to, qint64 narrowest) {
     std::vector<TimeSpan> visible;
     auto it = std::upper_bound(spans.begin(), spans.end(), from, [](qint64 t, const TimeSpan& s) { return t < s.to; });
     for (; it != spans.end() && it->from <= to; ++it) {
-        const TimeSpan span{it->from, std::max(it->to, it->from + columnWidth)};
-        if (!visible.empty() && span.from - visible.back().to < columnWidth)
+        const TimeSpan span{it->from, std::max(it->to, it->from + narrowest)};
+        if (!visible.empty() && span.from - visible.back().to < narrowest)
             visible.back().to = std::max(visible.back().to, span.to);
         else
             visible.push_back(span);

@@ -32,9 +32,8 @@ struct TimeSpan {
 // (line-warden may have been closed in between), and the last one for its minute.
 std::vector<TimeSpan> DownSpans(const std::vector<StatsRecord>& records);
 
-// The spans that show in [from, to] when a column is columnWidth wide: each at
-// least one column wide, so a minute's outage in a year still shows, and
-// joined to the next when they would touch.
-std::vector<TimeSpan> VisibleSpans(const std::vector<TimeSpan>& spans, qint64 from, qint64 to, qint64 columnWidth);
+// The spans that show in [from, to]: each at least `narrowest` wide, so that a
+// minute's outage in a year still shows, and joined to the next when closer than that.
+std::vector<TimeSpan> VisibleSpans(const std::vector<TimeSpan>& spans, qint64 from, qint64 to, qint64 narrowest);
 
 } // namespace history
