@@ -70,7 +70,7 @@ HistoryChartView::HistoryChartView(const QString& title, const QString& downName
     setChart(c);
     setRenderHint(QPainter::Antialiasing);
     setMouseTracking(true);
-    // Qt Charts reports the area after every layout, changed or not; only a change calls for a redraw.
+    // Qt Charts reports the area after every layout, changed or not.
     connect(c, &QChart::plotAreaChanged, this, [this](const QRectF& area) {
         if (area == m_plotArea)
             return;
@@ -95,7 +95,9 @@ void HistoryChartView::showRange(const QList<QPointF>& down, const QList<QPointF
     m_time->setFormat(span <= TwoDays   ? HistoryViewText::HoursFormat
                       : span <= Quarter ? HistoryViewText::DaysFormat
                                         : HistoryViewText::MonthsFormat);
-    m_time->setTickCount(std::max(2, plotWidth() / PixelsPerTimeLabel + 1));
+    // From the view's width, not the plot's: the labels move the plot's edges,
+    // and a count taken from them could keep changing its own cause.
+    m_time->setTickCount(std::max(2, width() / PixelsPerTimeLabel));
     m_time->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
 
     double low = INFINITY;
@@ -135,10 +137,6 @@ QPointF HistoryChartView::positionOf(double time, double value) const {
     return mapFromScene(inScene);
 }
 
-int HistoryChartView::plotWidth() const {
-    return int(chart()->plotArea().width());
-}
-
 int HistoryChartView::naturalLeft() const {
     return m_naturalLeft;
 }
@@ -148,6 +146,11 @@ void HistoryChartView::setExtraLeft(int pixels) {
         return;
     m_extraLeft = pixels;
     chart()->setMargins(ChartMargins + QMargins(pixels, 0, 0, 0));
+}
+
+void HistoryChartView::resizeEvent(QResizeEvent* event) {
+    QChartView::resizeEvent(event);
+    emit resized();
 }
 
 void HistoryChartView::wheelEvent(QWheelEvent* event) {

@@ -30,7 +30,6 @@ public:
     double timeAt(double x) const;
     // Where the time and value lie in the view's coordinates.
     QPointF positionOf(double time, double value) const;
-    int plotWidth() const;
     // The plot's left edge without the room added to line it up with the other charts.
     int naturalLeft() const;
     void setExtraLeft(int pixels);
@@ -42,8 +41,10 @@ signals:
     void panRequested(qint64 by);
     void hovered(double time);
     void plotAreaChanged();
+    void resized();
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

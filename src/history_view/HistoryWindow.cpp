@@ -102,6 +102,8 @@ void HistoryWindow::buildCharts() {
         connect(chart, &HistoryChartView::panRequested, this, &HistoryWindow::pan);
         connect(chart, &HistoryChartView::hovered, this, &HistoryWindow::showRecordAt);
         connect(chart, &HistoryChartView::plotAreaChanged, this, &HistoryWindow::alignPlots, Qt::QueuedConnection);
+        if (i == 0)
+            connect(chart, &HistoryChartView::resized, this, &HistoryWindow::redraw);
     }
 }
 
@@ -158,7 +160,9 @@ void HistoryWindow::showRecordAt(double time) {
 }
 
 void HistoryWindow::redraw() {
-    const int columns = std::max(1, m_charts[0]->plotWidth());
+    // A column per pixel of the chart's width: a little more than its plot has,
+    // and free of the plot's edges, which move with the labels drawn.
+    const int columns = std::max(1, m_charts[0]->width());
     const auto points = ThinToColumns(m_history.records, m_from, m_to, columns);
     // Two columns at the least, so that anti-aliasing cannot fade a short outage away.
     const auto shaded = VisibleSpans(m_downSpans, m_from, m_to, std::max<qint64>(1, 2 * (m_to - m_from) / columns));
@@ -181,14 +185,13 @@ void HistoryWindow::alignPlots() {
         left = std::max(left, chart->naturalLeft());
     for (HistoryChartView* chart : m_charts)
         chart->setExtraLeft(left - chart->naturalLeft());
-    redraw();
 }
 
 QImage HistoryWindow::render(QSize size) {
     resize(size);
     show();
-    // The charts lay themselves out in posted events, then line up and draw
-    // again at their new widths: a few rounds, until nothing moves.
+    // The charts lay themselves out in posted events and then line up: a few
+    // rounds, until nothing moves.
     for (int round = 0; m_charts[0] && round < MaxLayoutRounds; ++round) {
         const auto before = plotAreas();
         QCoreApplication::processEvents();
