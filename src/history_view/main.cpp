@@ -64,14 +64,16 @@ int main(int argc, char* argv[]) {
     // The picture is drawn without a screen, so it works over ssh and in tests.
     if (parsed && parser.isSet(pngOption))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Bad usage and the summary need no screen either.
     std::unique_ptr<QCoreApplication> app;
-    if (parsed && parser.isSet(summaryOption))
+    if (!parsed || parser.isSet(summaryOption))
         app = std::make_unique<QCoreApplication>(argc, argv);
     else
         app = std::make_unique<QApplication>(argc, argv);
+    parser.process(arguments); // --help, and bad usage
+    // Line Warden's name, for its per-user data folder.
     QCoreApplication::setApplicationName(QStringLiteral("line-warden"));
     QGuiApplication::setDesktopFileName(QStringLiteral("line-warden-history"));
-    parser.process(arguments); // --help, and bad usage
 
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1)
