@@ -167,13 +167,9 @@ StatsHistory ReadStatsFile(const QString& path) {
         return {StatsHistory::Status::Missing, {}, 0, {}};
     // Read only, and what is there now: line-warden may append while this
     // reads, and a line it has not finished yet is left for the next reading.
+    // Copied, not mapped: a file cut short under a map would end the program.
     if (!file.open(QIODevice::ReadOnly))
         return {StatsHistory::Status::Unreadable, {}, 0, file.errorString()};
-    // Mapped rather than copied where the system allows: a year of records is
-    // tens of megabytes. The records are taken out before the map goes.
-    const qint64 size = file.size();
-    if (const uchar* mapped = size > 0 ? file.map(0, size) : nullptr)
-        return ParseStats(QByteArrayView(mapped, size));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return {StatsHistory::Status::Unreadable, {}, 0, file.errorString()};
