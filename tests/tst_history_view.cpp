@@ -66,10 +66,13 @@ private:
     QTemporaryDir m_dir;
     QString m_csv;
 
-    std::unique_ptr<HistoryWindow> window() {
-        auto w = std::make_unique<HistoryWindow>(ReadStatsFile(m_csv), m_csv);
-        w->render(Size);
-        return w;
+    std::unique_ptr<HistoryWindow> m_window; // one for all: a program has one
+
+    // The window showing all records, drawn at Size.
+    HistoryWindow* window() {
+        emit m_window->rangeBox()->activated(int(HistoryWindow::Range::All));
+        m_window->render(Size);
+        return m_window.get();
     }
 
 private slots:
@@ -78,10 +81,13 @@ private slots:
         QFile file(m_csv);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(fourDays());
+        file.close();
+        m_window = std::make_unique<HistoryWindow>(ReadStatsFile(m_csv), m_csv);
     }
+    void cleanupTestCase() { m_window.reset(); }
 
     void threeChartsShadeTheOutages() {
-        auto w = window();
+        HistoryWindow* w = window();
         QCOMPARE(w->charts().size(), size_t(3));
         QCOMPARE(w->charts()[1]->downSeries()->name(), QStringLiteral("Downstream rate"));
         // The whole history: even the one-minute outage shows, in all three charts.
@@ -97,7 +103,7 @@ private slots:
     }
 
     void rangeBoxWheelAndDrag() {
-        auto w = window();
+        HistoryWindow* w = window();
         const qint64 last = on(7, 23, 59).toMSecsSinceEpoch();
         const QList<qint64> spans{24 * 60 * Minute, 3 * 24 * 60 * Minute + 23 * 60 * Minute + 59 * Minute};
         for (auto [range, span] :
@@ -128,7 +134,7 @@ private slots:
     }
 
     void hoverReadsTheRecordUnderTheMouse() {
-        auto w = window();
+        HistoryWindow* w = window();
         HistoryChartView* chart = w->charts()[0];
         const QPointF at = chart->positionOf(double(on(6, 9, 30).toMSecsSinceEpoch()), 0);
         QMouseEvent move(QEvent::MouseMove, at, chart->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
@@ -178,7 +184,7 @@ private slots:
         if (picture.isNull())
             return;
         // The same place is shaded as in a window drawn here.
-        auto w = window();
+        HistoryWindow* w = window();
         QCOMPARE(picture.size(), Size);
         QCOMPARE(shadedAt(*w, picture, on(5, 6)), QList<bool>(3, true));
         QCOMPARE(shadedAt(*w, picture, on(5, 18)), QList<bool>(3, false));

@@ -48,6 +48,7 @@ HistoryChartView::HistoryChartView(const QString& title, const QString& downName
     c->setMargins(ChartMargins);
     c->setBackgroundRoundness(0);
     c->legend()->setAlignment(Qt::AlignTop);
+    m_shadeTop->setParent(m_shade); // an area series does not own its edge
     m_shade->setName(HistoryViewText::PingDown);
     m_shade->setPen(Qt::NoPen);
     m_shade->setBrush(ShadeColour);
