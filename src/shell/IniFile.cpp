@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "IniFile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringConverter>
 #include <QStringList>
-#include <QTemporaryFile>
 #include <optional>
 
 #ifdef Q_OS_UNIX
@@ -178,11 +176,6 @@ bool writeLines(const QString& path, const QStringList& lines) {
 
 } // namespace
 
-QString WithTrailingBackslash(const QString& path) {
-    const QChar separator = QDir::separator();
-    return path.endsWith(separator) ? path : path + separator;
-}
-
 QString ReadIniValue(const QString& section, const QString& key, const QString& path) {
     const QStringList lines = readLines(path).value_or(QStringList());
     const SectionSpan span = findSection(lines, section);
@@ -226,19 +219,6 @@ void KeepPrivate(const QString& path) {
 #else
     Q_UNUSED(path);
 #endif
-}
-
-bool FolderIsWritable(const QString& folder) {
-    QTemporaryFile probe(WithTrailingBackslash(folder) + QStringLiteral("write-probe-XXXXXX"));
-    return probe.open();
-}
-
-QString ChooseAppFolder(const QString& programFolder, const QString& userDataFolder,
-                        const std::function<bool(const QString&)>& isWritable) {
-    if (isWritable(programFolder))
-        return WithTrailingBackslash(programFolder);
-    QDir().mkpath(userDataFolder);
-    return WithTrailingBackslash(userDataFolder);
 }
 
 } // namespace modMisc

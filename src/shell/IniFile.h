@@ -7,19 +7,16 @@
 // permission, not a regular file) is never replaced.
 #pragma once
 
+#include "text/AppFolder.h"
+
 #include <QList>
 #include <QString>
-#include <functional>
 #include <utility>
 
 namespace modMisc {
 
 // Longest value ReadIniValue hands back.
 inline constexpr qsizetype MaxIniValueLength = 254;
-
-// The path with exactly one platform folder separator at its end ("/" here,
-// "\" on Windows): unchanged when it already ends in one.
-QString WithTrailingBackslash(const QString& path);
 
 // Keys and their values, in the order they are written.
 using IniEntries = QList<std::pair<QString, QString>>;
@@ -52,14 +49,5 @@ bool IniFileReadable(const QString& path);
 
 // Leaves an existing file readable and writable by its owner only (POSIX).
 void KeepPrivate(const QString& path);
-
-// True when a file can be created in folder (tried, then removed).
-bool FolderIsWritable(const QString& folder);
-
-// The folder for settings.ini and the statistics files: the program's own when
-// it is writable (a portable install), else the per-user data folder, created
-// as needed. Both come back WithTrailingBackslash.
-QString ChooseAppFolder(const QString& programFolder, const QString& userDataFolder,
-                        const std::function<bool(const QString&)>& isWritable = FolderIsWritable);
 
 } // namespace modMisc

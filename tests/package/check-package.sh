@@ -19,7 +19,8 @@ check() { # description, command...
 dpkg-deb -x "$deb" "$work/root"
 dpkg-deb -e "$deb" "$work/control"
 
-for f in usr/bin/line-warden usr/bin/tarn-run usr/share/applications/line-warden.desktop \
+for f in usr/bin/line-warden usr/bin/line-warden-history usr/bin/tarn-run usr/share/applications/line-warden.desktop \
+    usr/share/applications/line-warden-history.desktop \
     usr/share/icons/hicolor/{16x16,32x32,48x48}/apps/line-warden.png; do
     check "file $f" test -s "$work/root/$f"
 done
@@ -27,7 +28,7 @@ check "no build or test programs" test -z "$(ls "$work/root/usr/bin" | grep -E '
 
 # Package names alone, one a line, without their version constraints.
 depends=$(dpkg-deb -f "$deb" Depends | sed 's/ ([^)]*)//g; s/, /\n/g')
-for d in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 qt6-qpa-plugins fonts-liberation \
+for d in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6charts6 qt6-qpa-plugins fonts-liberation \
     libcap2-bin; do
     check "depends on $d" grep -qxF "$d" <<<"$depends"
 done

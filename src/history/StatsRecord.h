@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+// One line of stats.csv as the history reads it.
+#pragma once
+
+#include <QtGlobal>
+#include <array>
+#include <limits>
+
+namespace history {
+
+// The six statistics in the order a stats.csv record holds them.
+enum StatsField { DownRate, DownAttenuation, DownMargin, UpRate, UpAttenuation, UpMargin, FieldCount };
+
+// The ping result the record carries; Unknown before the first result after start-up.
+enum class PingState : quint8 { Unknown, Up, Down };
+
+inline constexpr double NoValue = std::numeric_limits<double>::quiet_NaN();
+
+struct StatsRecord {
+    qint64 time = 0;                         // milliseconds since the epoch
+    std::array<double, FieldCount> values{}; // NoValue where the collection found none
+    PingState ping = PingState::Unknown;
+};
+
+} // namespace history
