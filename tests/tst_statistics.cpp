@@ -16,6 +16,8 @@
 #include "statistics/StatsCollector.h"
 #include "statistics/StatsRecords.h"
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 using namespace StatsExtraction;
 
@@ -250,6 +252,13 @@ private slots:
         QVERIFY(c.answerCollection());
         QCOMPARE(c.shown.size(), 2);
         QCOMPARE(c.file(u"stats.txt"_s), u"earlier\r\n"_s + txt1 + Crlf + c.shown[1] + Crlf);
+
+        // A FIFO that nobody reads is not opened: the collection still ends.
+        QVERIFY(QFile::remove(c.dir.filePath(u"stats.txt"_s)));
+        QCOMPARE(::mkfifo(QFile::encodeName(c.dir.filePath(u"stats.txt"_s)), 0600), 0);
+        c.stats.CollectStats();
+        QVERIFY(c.answerCollection());
+        QCOMPARE(c.shown.size(), 3);
     }
 
     // A record that does not fit on a full disk leaves none of itself to join the next one.

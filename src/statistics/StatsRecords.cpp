@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringEncoder>
 
 namespace StatsRecords {
@@ -45,6 +46,11 @@ bool writeWhole(QFile& file, const QByteArray& bytes) {
 
 void AppendToAppFile(const QString& folder, const QString& line, const QString& fileName) {
     QFile file(QDir(folder).filePath(fileName));
+    // A regular file, or none yet: opening a FIFO that nobody reads would hold the window for ever.
+    if (const QFileInfo info(file.fileName()); info.exists() && !info.isFile()) {
+        qWarning("Statistics record not written to %s: not a regular file", qPrintable(file.fileName()));
+        return;
+    }
     QStringEncoder encoder(QStringConverter::System);
     // One write per record, so that a reader never sees half a line.
     const QByteArray bytes = encoder(line + modMisc::CRLF);
