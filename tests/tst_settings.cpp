@@ -13,15 +13,14 @@
 
 #include "FakeTrayBackend.h"
 #include "Peers.h"
+#include "SmallFs.h"
 #include "shell/Form1.h"
 #include "shell/IniFile.h"
-#include "statistics/StatsCollector.h"
 #include "shell/TerminationSignals.h"
+#include "statistics/StatsCollector.h"
 
 #include <csignal>
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 using namespace modMisc;
@@ -61,24 +60,6 @@ struct Unprivileged {
     ~Unprivileged() {
         if (switched && ::seteuid(0) + ::setegid(0) != 0)
             qFatal("cannot become root again");
-    }
-};
-
-// A small filesystem of its own, to be filled up (needs root to mount).
-struct SmallFs {
-    QTemporaryDir dir;
-    const bool mounted =
-        ::geteuid() == 0 && ::mount("tmpfs", QFile::encodeName(dir.path()), "tmpfs", 0, "size=64k") == 0;
-    ~SmallFs() {
-        if (mounted)
-            ::umount2(QFile::encodeName(dir.path()), MNT_DETACH);
-    }
-    // Fills it until exactly `bytes` stay free.
-    void leaveFree(qint64 bytes) {
-        struct statvfs fs {};
-        QCOMPARE(::statvfs(QFile::encodeName(dir.path()), &fs), 0);
-        const qint64 fill = qint64(fs.f_bavail * fs.f_bsize) - bytes;
-        writeAll(dir.filePath("filler"), QByteArray(fill, 'f'));
     }
 };
 

@@ -4,13 +4,19 @@
 // sockets with a clock and a folder the test controls.
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "EngineRig.h"
+#include "Peers.h"
 #include "RouterOptions.h"
+#include "SmallFs.h"
 #include "statistics/StatsCollector.h"
+#include "statistics/StatsRecords.h"
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using namespace StatsExtraction;
@@ -246,6 +252,29 @@ private slots:
         QVERIFY(c.answerCollection());
         QCOMPARE(c.shown.size(), 2);
         QCOMPARE(c.file(u"stats.txt"_s), u"earlier\r\n"_s + txt1 + Crlf + c.shown[1] + Crlf);
+
+        // A FIFO that nobody reads is not opened: the collection still ends.
+        QVERIFY(QFile::remove(c.dir.filePath(u"stats.txt"_s)));
+        QCOMPARE(::mkfifo(QFile::encodeName(c.dir.filePath(u"stats.txt"_s)), 0600), 0);
+        c.stats.CollectStats();
+        QVERIFY(c.answerCollection());
+        QCOMPARE(c.shown.size(), 3);
+    }
+
+    // A record that does not fit on a full disk leaves none of itself to join the next one.
+    void fullDiskLeavesNoPartRecord() {
+        SmallFs fs;
+        LW_REQUIRE_PEER(fs.mounted, "mounting a tmpfs needs root");
+        const QString record = u"07/12/2026 09:05,8000,20.5,12,800,10,8,Up"_s;
+        const QString before = QString(4090, u'x'); // 6 bytes short of a full page
+        StatsRecords::AppendToAppFile(fs.dir.path(), before.chopped(2), u"stats.csv"_s);
+        fs.leaveFree(0);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"not written to .*stats.csv: No space"_s));
+        StatsRecords::AppendToAppFile(fs.dir.path(), record, u"stats.csv"_s);
+        QCOMPARE(readAll(fs.dir.filePath(u"stats.csv"_s)), before.chopped(2) + Crlf);
+        QVERIFY(QFile::remove(fs.dir.filePath(u"filler"_s)));
+        StatsRecords::AppendToAppFile(fs.dir.path(), record, u"stats.csv"_s);
+        QCOMPARE(readAll(fs.dir.filePath(u"stats.csv"_s)), before.chopped(2) + Crlf + record + Crlf);
     }
 
     void interval_data() {
