@@ -230,6 +230,7 @@ private slots:
         QCOMPARE(ChooseAppFolder("/opt/lw", user, writable(true)), QStringLiteral("/opt/lw/"));
         QVERIFY(!QFileInfo::exists(user));
         QCOMPARE(ChooseAppFolder("/opt/lw", user, writable(false)), user + u'/');
+        QCOMPARE(ChooseAppFolder("/usr/bin", user, writable(true)), user + u'/'); // installed, even for root
         QVERIFY(QFileInfo(user).isDir());
     }
 

@@ -18,7 +18,10 @@ bool FolderIsWritable(const QString& folder) {
 
 QString ChooseAppFolder(const QString& programFolder, const QString& userDataFolder,
                         const std::function<bool(const QString&)>& isWritable) {
-    if (isWritable(programFolder))
+    // A program installed under /usr is no portable copy, even where root may
+    // write there: those folders belong to the package manager.
+    const bool installed = QDir::cleanPath(programFolder).startsWith(QStringLiteral("/usr/"));
+    if (!installed && isWritable(programFolder))
         return WithTrailingBackslash(programFolder);
     QDir().mkpath(userDataFolder);
     return WithTrailingBackslash(userDataFolder);

@@ -16,8 +16,8 @@ QString WithTrailingBackslash(const QString& path);
 bool FolderIsWritable(const QString& folder);
 
 // The folder for settings.ini and the statistics files: the program's own when
-// it is writable (a portable install), else the per-user data folder, created
-// as needed. Both come back WithTrailingBackslash.
+// it is writable (a portable install) and not under /usr, else the per-user
+// data folder, created as needed. Both come back WithTrailingBackslash.
 QString ChooseAppFolder(const QString& programFolder, const QString& userDataFolder,
                         const std::function<bool(const QString&)>& isWritable = FolderIsWritable);
 
