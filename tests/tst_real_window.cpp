@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: MIT
 // The real program on a real X server with a tray host: the window shows with
 // its caption and size, Send To Tray (Alt+T) hides it into the tray, a
-// double-click on the icon brings it back without the focus, the tray host
-// going away brings it back too, and Exit from the icon's menu ends the
-// program with its settings written, as does the X server ending. Pinging a
-// router (busybox telnetd in a network namespace of the test's own, where the
-// program runs too) shows UP, DOWN while the namespace ignores echoes, and UP
-// again, and each change leaves a record marked ", Changed" in stats.txt.
-// Leaves screenshots of the window in the build tree (line-warden-*.png).
+// double-click on the icon brings it back without the focus, and the tray
+// host going away brings it back too. Then the whole monitor as a user runs it,
+// against a router (busybox telnetd in a network namespace of the test's own,
+// where the program runs too): Start Pinging shows UP and, a minute later, a
+// periodic record of the router's statistics file; in the tray, the icon's tip
+// follows the namespace ignoring echoes and answering again, each change
+// leaving a record marked ", Changed"; a statistics file with a wrapped margin
+// is recorded negative; Exit from the icon's menu ends the program with its
+// settings written, as does the X server ending. The tip is read as the screen
+// shows it, by OCR. Leaves screenshots of each step in the build tree
+// (line-warden-*.png).
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -27,14 +32,24 @@ namespace {
 
 constexpr int CommandTimeoutMs = 10000;
 constexpr int WaitTimeoutMs = 15000;
+// tmrStats ticks once a minute; the first periodic record comes with its first tick.
+constexpr int PeriodicTimeoutMs = 90000;
+// Qt shows a tip once the pointer has rested on the icon for 700 ms.
+constexpr int TipWaitMs = 3000;
+constexpr int PollMs = 50;
 // Where lblPing's background shows, inside its border (pixels at 96 dpi).
 constexpr QPoint PingLabelInside(228, 72);
 constexpr QRgb Green = 0xff00ff00;
-constexpr QRgb Red = 0xffff0000;
 
 struct TrayIcon {
     QString id;
     QPoint centre;
+};
+
+// A top-level window of the program on the screen other than its main window: a menu or a tip.
+struct Popup {
+    QString id;
+    QRect geometry;
 };
 
 } // namespace
@@ -52,6 +67,7 @@ private:
     QString m_netns;
     BusyboxRouter m_router;
     bool m_routerStarted = false;
+    bool m_nudge = false; // where trayTip() put the pointer last: on the icon's centre or a pixel aside
 
     QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -97,26 +113,56 @@ private:
                                                   match.captured(5).toInt() + match.captured(3).toInt() / 2)};
     }
 
-    // The program's popup menu once it is on the screen: a top-level window of
-    // the program, not its main window nor a tip, mapped. Its geometry.
-    std::optional<QRect> shownMenu() const {
+    // The program's menu (or tip) once it is on the screen: a top-level window
+    // of the program, not its main window, mapped.
+    std::optional<Popup> shownPopup(bool tip) const {
         static const QRegularExpression line("^ {5}(0x[0-9a-f]+) .*\\(\"line-warden\" \"line-warden\"\\)",
                                              QRegularExpression::MultilineOption);
         for (auto it = line.globalMatch(run("xwininfo", {"-root", "-tree"})); it.hasNext();) {
             const QString id = it.next().captured(1);
             if (id.toULongLong(nullptr, 16) == m_window.toULongLong() ||
-                run("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE"}).contains("TOOLTIP"))
+                run("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE"}).contains("TOOLTIP") != tip)
                 continue;
             const QString info = run("xwininfo", {"-id", id});
             auto field = [&](const char* name) {
                 return QRegularExpression(QString::fromLatin1(name) + ":\\s+(-?\\d+)").match(info).captured(1).toInt();
             };
             if (info.contains("IsViewable"))
-                return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
-                             field("Height"));
+                return Popup{id, QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+                                       field("Height"))};
         }
         return std::nullopt;
     }
+
+    // The icon's tip as the screen shows it, empty while none shows. The pointer
+    // rests on the icon, a pixel aside from the last call so that Qt shows the
+    // tip's current text; the tip's picture (left in the build tree) is read by OCR.
+    QString trayTip(const QString& step) {
+        const auto icon = trayIcon();
+        if (!icon)
+            return {};
+        m_nudge = !m_nudge;
+        run("xdotool", {"mousemove", QString::number(icon->centre.x() + m_nudge), QString::number(icon->centre.y())});
+        // X gives no event for a window of another program appearing: polled, bounded.
+        std::optional<Popup> tip;
+        for (const QDeadlineTimer deadline(TipWaitMs); !(tip = shownPopup(true)) && !deadline.hasExpired();)
+            QTest::qWait(PollMs);
+        if (!tip)
+            return {};
+        const QString shot = shotPath("tip-" + step);
+        run("import", {"-window", tip->id, shot});
+        // Tesseract reads large dark text on white: the frame shaved off, magnified, a margin around.
+        const QString large = m_dir.filePath("tip-large.png");
+        run("convert", {shot, "-alpha", "off", "-shave", "2x2", "-resize", "400%", "-bordercolor", "white", "-border",
+                        "20", large});
+        return run("tesseract", {large, "-", "--psm", "7"}).trimmed();
+    }
+
+    static QString shotPath(const QString& step) {
+        return QDir(Peers::binDir()).absoluteFilePath("../line-warden-" + step + ".png");
+    }
+
+    void screenshot(const QString& step) const { run("import", {"-window", "root", shotPath(step)}); }
 
     void startTrayer() {
         m_trayer.setProcessEnvironment(environment());
@@ -127,7 +173,10 @@ private:
         QTRY_VERIFY_WITH_TIMEOUT(run("xwininfo", {"-root", "-tree"}).contains("(\"panel\" \"trayer\")"), WaitTimeoutMs);
     }
 
+    // Leaves the window in the tray, sending it there unless it is already.
     void sendToTray() {
+        if (trayIcon())
+            return;
         run("xdotool", {"windowfocus", "--sync", m_window});
         run("xdotool", {"key", "alt+t"});
         QTRY_COMPARE_WITH_TIMEOUT(mapState(), QStringLiteral("IsUnMapped"), WaitTimeoutMs);
@@ -136,16 +185,26 @@ private:
 
     // The colour of lblPing in a screenshot, which stays in the build tree.
     QRgb pingLabelColour(const QString& state) const {
-        const QString shot = QDir(Peers::binDir()).absoluteFilePath("../line-warden-" + state + ".png");
+        const QString shot = shotPath(state);
         run("import", {"-window", m_window, shot});
         return QImage(shot).pixel(PingLabelInside);
     }
 
-    QStringList statsRecords() const {
-        QFile records(m_dir.filePath("stats.txt"));
+    QStringList statsRecords(const QString& fileName = QStringLiteral("stats.txt")) const {
+        QFile records(m_dir.filePath(fileName));
         return records.open(QIODevice::ReadOnly)
                    ? QString::fromLocal8Bit(records.readAll()).split("\r\n", Qt::SkipEmptyParts)
                    : QStringList();
+    }
+
+    // The index of the first record from `from` on that a change of state made, or -1.
+    qsizetype changedRecord(qsizetype from) const {
+        const QStringList records = statsRecords();
+        for (qsizetype i = from; i < records.size(); ++i) {
+            if (records[i].endsWith(", Changed"))
+                return i;
+        }
+        return -1;
     }
 
     void ignoreEchoes(bool ignore) const {
@@ -161,7 +220,7 @@ private:
                settings.write(
                    QStringLiteral("[Options]\r\nPing IP=127.0.0.1\r\nPing Interval=1\r\nRouter Username=root\r\n"
                                   "Router Password=Mango\r\n"
-                                  "Router IP=127.0.0.1 %1\r\nStatsCheck=0\r\nStatsCheck Interval=1\r\n")
+                                  "Router IP=127.0.0.1 %1\r\nStatsCheck=1\r\nStatsCheck Interval=1\r\n")
                        .arg(m_router.port())
                        .toLatin1()) > 0;
     }
@@ -178,7 +237,7 @@ private:
 
 private slots:
     void initTestCase() {
-        const QStringList tools{"Xvfb", "trayer", "xdotool", "xwininfo", "xprop", "import"};
+        const QStringList tools{"Xvfb", "trayer", "xdotool", "xwininfo", "xprop", "import", "convert", "tesseract"};
         for (const QString& tool : tools)
             LW_REQUIRE_PEER(!QStandardPaths::findExecutable(tool).isEmpty(), tool + " is not installed");
         const QString program = Peers::binDir() + "/line-warden";
@@ -260,29 +319,67 @@ private slots:
         QVERIFY(run("xdotool", {"getwindowfocus"}).trimmed() != m_window);
     }
 
-    void pingingShowsUpDownAndUpAgainWithChangedRecords() {
-        LW_REQUIRE_PEER(!m_netns.isEmpty(), "a network namespace of the test's own (needs root and iproute2)");
-        LW_REQUIRE_PEER(m_routerStarted, m_router.whyUnavailable());
-        run("xdotool", {"windowfocus", "--sync", m_window});
-        run("xdotool", {"key", "alt+s"}); // Start Pinging: a probe every two seconds
-        QTRY_COMPARE_WITH_TIMEOUT(pingLabelColour("up"), Green, WaitTimeoutMs);
-        ignoreEchoes(true);
-        QTRY_COMPARE_WITH_TIMEOUT(pingLabelColour("down"), Red, WaitTimeoutMs);
-        // Each change collects from the router at once, and its record says so.
-        QTRY_COMPARE_WITH_TIMEOUT(statsRecords().size(), 1, WaitTimeoutMs);
-        QVERIFY2(statsRecords().last().endsWith(", Down, Changed"), qPrintable(statsRecords().last()));
-        ignoreEchoes(false);
-        QTRY_COMPARE_WITH_TIMEOUT(pingLabelColour("up-again"), Green, WaitTimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(statsRecords().size(), 2, WaitTimeoutMs);
-        QVERIFY2(statsRecords().last().endsWith(", Up, Changed"), qPrintable(statsRecords().last()));
-    }
-
     // The panel restarts: the window comes back, and the new tray takes the icon.
     void trayHostGoingAwayShowsTheWindow() {
         sendToTray();
         stop(m_trayer);
         QTRY_COMPARE_WITH_TIMEOUT(mapState(), QStringLiteral("IsViewable"), WaitTimeoutMs);
         startTrayer();
+    }
+
+    void startPingingShowsUpAndRecordsTheFile() {
+        LW_REQUIRE_PEER(!m_netns.isEmpty(), "a network namespace of the test's own (needs root and iproute2)");
+        LW_REQUIRE_PEER(m_routerStarted, m_router.whyUnavailable());
+        run("xdotool", {"windowfocus", "--sync", m_window});
+        run("xdotool", {"key", "alt+s"}); // Start Pinging: a probe every two seconds, statistics every minute
+        QTRY_COMPARE_WITH_TIMEOUT(pingLabelColour("up"), Green, WaitTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(statsRecords().size(), 1, PeriodicTimeoutMs);
+        screenshot("periodic-record");
+        // The sample file's line: no ", Changed" mark on a periodic record.
+        QVERIFY2(statsRecords().last().endsWith("\t8000, 12, Up"), qPrintable(statsRecords().last()));
+        QVERIFY2(statsRecords("stats.csv").value(0).endsWith(",8000,21.5,12,800,11,15,Up"),
+                 qPrintable(statsRecords("stats.csv").value(0)));
+    }
+
+    // Each change reaches the tip and collects from the router at once, its record saying so.
+    void inTheTrayTheTipFollowsTheLine() {
+        LW_REQUIRE_PEER(m_routerStarted, m_router.whyUnavailable());
+        sendToTray();
+        screenshot("in-tray");
+        const struct {
+            bool ignore;
+            QString step, tip, record;
+        } changes[] = {{true, "down", "Line Warden - DOWN", ", Down, Changed"},
+                       {false, "up-again", "Line Warden - UP", ", Up, Changed"}};
+        for (const auto& change : changes) {
+            const qsizetype from = statsRecords().size();
+            ignoreEchoes(change.ignore);
+            QTRY_COMPARE_WITH_TIMEOUT(trayTip(change.step), change.tip, WaitTimeoutMs);
+            qsizetype index = -1;
+            QTRY_VERIFY_WITH_TIMEOUT((index = changedRecord(from)) >= 0, WaitTimeoutMs);
+            QVERIFY2(statsRecords().at(index).endsWith(change.record), qPrintable(statsRecords().at(index)));
+        }
+    }
+
+    // The router's driver prints a margin of -10 dB as the unsigned 32-bit number 2147483638.
+    void aWrappedMarginIsRecordedNegative() {
+        LW_REQUIRE_PEER(m_routerStarted, m_router.whyUnavailable());
+        QFile sample(Peers::sourceDir() + "/tools/router-sim/wrapped-margins-stats.txt");
+        QFile wrapped(m_dir.filePath("wrapped-stats.txt"));
+        QVERIFY(sample.open(QIODevice::ReadOnly) && wrapped.open(QIODevice::WriteOnly));
+        wrapped.write(sample.readAll().replace("DS Margin:\t2147483658", "DS Margin:\t2147483638"));
+        wrapped.close();
+        QVERIFY2(m_router.replaceStats(wrapped.fileName()), qPrintable(m_router.whyUnavailable()));
+
+        // A change of state collects at once: quicker than the next periodic tick.
+        const qsizetype from = statsRecords().size();
+        ignoreEchoes(true);
+        qsizetype index = -1;
+        QTRY_VERIFY_WITH_TIMEOUT((index = changedRecord(from)) >= 0, WaitTimeoutMs);
+        screenshot("wrapped-margin");
+        QVERIFY2(statsRecords().at(index).endsWith("\t8000, -10, Down, Changed"), qPrintable(statsRecords().at(index)));
+        QVERIFY2(statsRecords("stats.csv").value(index).endsWith(",8000,21.5,-10,800,11,6,Down"),
+                 qPrintable(statsRecords("stats.csv").value(index)));
     }
 
     void exitFromTheTrayMenuWritesTheSettings() {
@@ -293,11 +390,14 @@ private slots:
         run("xdotool", {"click", "3"}); // the menu opens on the press, as X11 programs do
         // Keys sent before the menu holds the keyboard were lost: the pointer
         // chooses "Exit", the last of three items, once the menu is on the screen.
-        std::optional<QRect> menu;
-        QTRY_VERIFY_WITH_TIMEOUT((menu = shownMenu()).has_value(), WaitTimeoutMs);
-        const QPoint exit(menu->center().x(), menu->bottom() - menu->height() / 6);
+        std::optional<Popup> menu;
+        QTRY_VERIFY_WITH_TIMEOUT((menu = shownPopup(false)).has_value(), WaitTimeoutMs);
+        screenshot("tray-menu");
+        const QRect& shown = menu->geometry;
+        const QPoint exit(shown.center().x(), shown.bottom() - shown.height() / 6);
         run("xdotool", {"mousemove", QString::number(exit.x()), QString::number(exit.y()), "click", "1"});
         QVERIFY(m_app.waitForFinished(WaitTimeoutMs));
+        screenshot("exited");
         QVERIFY2(m_app.exitStatus() == QProcess::NormalExit && m_app.exitCode() == 0,
                  m_app.readAllStandardError().right(6000).constData());
 

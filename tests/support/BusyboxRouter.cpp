@@ -44,6 +44,10 @@ bool BusyboxRouter::start(const QString& statsFile, const QString& netns) {
     return false;
 }
 
+bool BusyboxRouter::replaceStats(const QString& statsFile) {
+    return !m_dir.isEmpty() && runScript({QStringLiteral("stats"), m_dir, statsFile});
+}
+
 void BusyboxRouter::stop() {
     if (m_dir.isEmpty())
         return;

@@ -17,6 +17,8 @@ public:
     // and starts telnetd, in the named network namespace if one is given.
     // Returns once it listens.
     bool start(const QString& statsFile = {}, const QString& netns = {});
+    // Gives the running router this statistics file; sessions started from now on read it.
+    bool replaceStats(const QString& statsFile);
     // Kills telnetd and its sessions and removes the chroot.
     void stop();
 

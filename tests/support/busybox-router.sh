@@ -5,6 +5,7 @@
 #
 #   busybox-router.sh start DIR PORT [STATS_FILE [NETNS]]   build DIR, start telnetd on 127.0.0.1:PORT,
 #                                                           inside the named network namespace if given
+#   busybox-router.sh stats DIR STATS_FILE                  give the running router new statistics
 #   busybox-router.sh stop DIR                              kill everything rooted in DIR, remove DIR
 #
 # telnetd runs under its own mount and UTS namespaces: a private devpts
@@ -110,6 +111,16 @@ start() {
     die "telnetd did not listen on 127.0.0.1:$port"
 }
 
+# Renamed into place, so that a session reading the statistics meanwhile sees
+# either the old file or the new one whole.
+replace_stats() {
+    local dir=$1 stats=$2
+    [ -d "$dir/proc/avalanche" ] || die "no router in $dir"
+    [ -r "$stats" ] || die "no statistics file $stats"
+    cp "$stats" "$dir/proc/avalanche/.avsar_modem_stats.new"
+    mv -f "$dir/proc/avalanche/.avsar_modem_stats.new" "$dir/proc/avalanche/avsar_modem_stats"
+}
+
 stop() {
     local dir=$1 pid
     [ -d "$dir" ] || return 0
@@ -132,11 +143,15 @@ start)
     [ $# -ge 3 ] || die "usage: $0 start DIR PORT [STATS_FILE [NETNS]]"
     start "$2" "$3" "${4:-}" "${5:-}"
     ;;
+stats)
+    [ $# -ge 3 ] || die "usage: $0 stats DIR STATS_FILE"
+    replace_stats "$2" "$3"
+    ;;
 stop)
     [ $# -ge 2 ] || die "usage: $0 stop DIR"
     stop "$2"
     ;;
 *)
-    die "usage: $0 start DIR PORT [STATS_FILE [NETNS]] | stop DIR"
+    die "usage: $0 start DIR PORT [STATS_FILE [NETNS]] | stats DIR STATS_FILE | stop DIR"
     ;;
 esac
