@@ -112,7 +112,7 @@ private slots:
     void notAnAddressSendsNothing_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::newRow("host name") << QByteArray("router.example");
-        QTest::newRow("malformed") << QByteArray("10.0.0.2.1");
+        QTest::newRow("malformed") << QByteArray("127.0.0.1.1");
         QTest::newRow("broadcast") << QByteArray("255.255.255.255");
     }
 

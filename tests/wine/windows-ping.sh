@@ -22,8 +22,8 @@ command -v x86_64-w64-mingw32-g++ >/dev/null || die "g++-mingw-w64-x86-64 missin
 work=$(mktemp -d /tmp/windows-ping.XXXXXX)
 client=lw-wine-$$
 peer=lw-wine-peer-$$
-client_address=192.0.2.1
-peer_address=192.0.2.2
+client_address=198.18.0.1
+peer_address=198.18.0.2
 
 cleanup() {
     WINEPREFIX="$work/prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
