@@ -177,18 +177,28 @@ bool writeLines(const QString& path, const QStringList& lines) {
 } // namespace
 
 QString ReadIniValue(const QString& section, const QString& key, const QString& path) {
-    const QStringList lines = readLines(path).value_or(QStringList());
-    const SectionSpan span = findSection(lines, section);
-    if (span.header < 0)
-        return {};
-    const qsizetype at = findKey(lines, span, key);
-    if (at < 0)
-        return {};
-    const QString& line = lines[at];
-    QString value = line.mid(line.indexOf(u'=') + 1).trimmed();
-    if (isQuoted(value))
-        value = value.mid(1, value.size() - 2);
-    return value.left(MaxIniValueLength);
+    return ReadIniValues(section, {key}, path).value_or(QStringList{QString()}).front();
+}
+
+std::optional<QStringList> ReadIniValues(const QString& section, const QStringList& keys, const QString& path) {
+    const auto lines = readLines(path);
+    if (!lines)
+        return std::nullopt;
+    const SectionSpan span = findSection(*lines, section);
+    QStringList values;
+    for (const QString& key : keys) {
+        const qsizetype at = span.header < 0 ? -1 : findKey(*lines, span, key);
+        if (at < 0) {
+            values << QString();
+            continue;
+        }
+        const QString& line = (*lines)[at];
+        QString value = line.mid(line.indexOf(u'=') + 1).trimmed();
+        if (isQuoted(value))
+            value = value.mid(1, value.size() - 2);
+        values << value.left(MaxIniValueLength);
+    }
+    return values;
 }
 
 qint16 WriteIniValue(const QString& section, const QString& key, const QString& value, const QString& path) {
@@ -202,14 +212,6 @@ qint16 WriteIniValues(const QString& section, const IniEntries& entries, const Q
     for (const auto& [key, value] : entries)
         setKey(*lines, section, key, value);
     return writeLines(path, *lines) ? 1 : 0;
-}
-
-bool IniFileReadable(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return true;
-    QFile file(path);
-    return info.isFile() && file.open(QIODevice::ReadOnly);
 }
 
 void KeepPrivate(const QString& path) {

@@ -11,6 +11,8 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <optional>
 #include <utility>
 
 namespace modMisc {
@@ -25,6 +27,12 @@ using IniEntries = QList<std::pair<QString, QString>>;
 // then one pair of double quotes around it, cut to MaxIniValueLength
 // characters. Empty when the file, the section or the key is missing.
 QString ReadIniValue(const QString& section, const QString& key, const QString& path);
+
+// ReadIniValue for several keys of one section, from one reading of the file.
+// Nothing when the file exists but cannot be read as a profile file: no read
+// permission, or not a regular file (a FIFO or a device, which could block the
+// reader or never end).
+std::optional<QStringList> ReadIniValues(const QString& section, const QStringList& keys, const QString& path);
 
 // Writes key = value into section, replacing the key's first line where it
 // exists, else adding it at the end of the section; the file and the section
@@ -41,11 +49,6 @@ qint16 WriteIniValue(const QString& section, const QString& key, const QString& 
 // the file is left readable and writable by its owner only, as it holds the
 // router password. Non-zero on success.
 qint16 WriteIniValues(const QString& section, const IniEntries& entries, const QString& path);
-
-// False when a file of that name exists but cannot be read as a profile file:
-// no read permission, or not a regular file (a FIFO or a device, which could
-// block the reader or never end).
-bool IniFileReadable(const QString& path);
 
 // Leaves an existing file readable and writable by its owner only (POSIX).
 void KeepPrivate(const QString& path);

@@ -35,12 +35,18 @@ Settings Settings::designTime() {
 }
 
 std::optional<Settings> Settings::load(const QString& path) {
-    if (!QFileInfo::exists(path) || !modMisc::IniFileReadable(path))
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
+    QStringList keys;
+    for (const auto& [key, field] : Keys)
+        keys << *key;
+    const auto values = modMisc::ReadIniValues(ShellText::SettingsSection, keys, path);
+    if (!values)
         return std::nullopt;
     modMisc::KeepPrivate(path);
     Settings settings;
-    for (const auto& [key, field] : Keys)
-        settings.*field = modMisc::ReadIniValue(ShellText::SettingsSection, *key, path);
+    for (qsizetype i = 0; i < values->size(); ++i)
+        settings.*Keys[i].second = values->at(i);
     return settings;
 }
 
