@@ -55,6 +55,8 @@ private slots:
     void wholeScriptRunsInsidePumpedEvents();
     void abortEndsAtTheNextStep();
     void waitForRebootKeepsTheConnection();
+    void connectionFailure_data();
+    void connectionFailure();
     void logCarriesStampsOnlyInLogUpdate();
     void formatElapsed_data();
     void formatElapsed();
@@ -411,6 +413,44 @@ void TestTarnTelnet::waitForRebootKeepsTheConnection() {
     QCOMPARE(rig.events.last(), u"complete"_s);
     QCOMPARE(rig.main->state, int(TarnSocket::StateConnected));
     QCOMPARE(rig.conversation(), QStringList{QString()}); // the last answer stays in the buffer
+}
+
+// The reason beside the log: a host may end a run that cannot succeed; the
+// events and log lines stay those of a stalled script.
+void TestTarnTelnet::connectionFailure_data() {
+    QTest::addColumn<int>("error"); // 0: the peer closes instead
+    QTest::addColumn<bool>("ended"); // the script has run to its end first
+    QTest::addColumn<TarnTelnet::Failure>("failure");
+    QTest::newRow("refused") << int(TarnSocket::ConnectionRefused) << false << TarnTelnet::Failure::Refused;
+    QTest::newRow("unreachable") << int(TarnSocket::NetworkUnreachable) << false << TarnTelnet::Failure::NoRoute;
+    QTest::newRow("name not found") << int(TarnSocket::HostNotFound) << false << TarnTelnet::Failure::NoRoute;
+    QTest::newRow("other error") << int(TarnSocket::OtherFailure) << false << TarnTelnet::Failure::Lost;
+    QTest::newRow("closed mid-answer") << 0 << false << TarnTelnet::Failure::Lost;
+    QTest::newRow("closed after the end") << 0 << true << TarnTelnet::Failure::None;
+}
+
+void TestTarnTelnet::connectionFailure() {
+    QFETCH(int, error);
+    QFETCH(bool, ended);
+    QFETCH(TarnTelnet::Failure, failure);
+    EngineRig rig;
+    QList<TarnTelnet::Failure> reported;
+    connect(&rig.engine, &TarnTelnet::ConnectionFailed, this, [&](TarnTelnet::Failure f) { reported << f; });
+    rig.engine.setWaitForReboot(true);
+    rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"#\""_s});
+    rig.main->accept();
+    if (ended)
+        rig.main->receive("/var # ");
+    if (error != 0)
+        rig.main->fail(error, u"failed"_s);
+    else
+        rig.main->peerClose();
+    QCOMPARE(rig.engine.LastFailure(), failure);
+    QCOMPARE(reported, failure == TarnTelnet::Failure::None ? QList<TarnTelnet::Failure>() : QList{failure});
+    QCOMPARE(rig.only(u"complete"_s).size(), ended ? 1 : 0);
+    QVERIFY(rig.only(u"error"_s).isEmpty());
+    rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"#\""_s});
+    QCOMPARE(rig.engine.LastFailure(), TarnTelnet::Failure::None);
 }
 
 void TestTarnTelnet::logCarriesStampsOnlyInLogUpdate() {

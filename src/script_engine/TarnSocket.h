@@ -70,4 +70,6 @@ signals:
     void DataArrival();
     void SendComplete();
     void Error(int number, const QString& description);
+    // The peer closed the connection (state 8); what it sent before has been delivered.
+    void PeerClosed();
 };

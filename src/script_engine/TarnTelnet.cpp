@@ -35,6 +35,7 @@ TarnTelnet::TarnTelnet(TarnSocket* main, TarnSocket* data, Sleep sleep, Clock cl
     connect(wsMain, &TarnSocket::DataArrival, this, &TarnTelnet::wsMain_DataArrival);
     connect(wsMain, &TarnSocket::SendComplete, this, &TarnTelnet::wsMain_SendComplete);
     connect(wsMain, &TarnSocket::Error, this, &TarnTelnet::wsMain_Error);
+    connect(wsMain, &TarnSocket::PeerClosed, this, &TarnTelnet::wsMain_PeerClosed);
     connect(wsData, &TarnSocket::Connected, this, &TarnTelnet::wsData_Connect);
     connect(wsData, &TarnSocket::SendComplete, this, &TarnTelnet::wsData_SendComplete);
     connect(wsData, &TarnSocket::Error, this, &TarnTelnet::wsData_Error);

@@ -24,6 +24,17 @@ class TarnTelnet : public QObject {
     Q_PROPERTY(QString Caption READ Caption CONSTANT)
 
 public:
+    // Why the main connection failed while a script ran. Reported beside the
+    // log lines and events, which stay as they are, so that a host can end at
+    // once a run that can no longer succeed.
+    enum class Failure {
+        None,
+        Refused, // nothing listens at the address and port
+        NoRoute, // the address cannot be reached, or the name not found
+        Lost,    // reset or closed by the peer before the script's end
+    };
+    Q_ENUM(Failure)
+
     // The high-resolution counter behind the log's time stamps.
     struct Clock {
         std::function<qint64()> ticks;
@@ -44,6 +55,8 @@ public:
     bool WaitForReboot() const { return m_waitForReboot; }
     void setWaitForReboot(bool New_Val) { m_waitForReboot = New_Val; }
     QString Caption() const;
+    // The failure of the current or last run; None while nothing failed.
+    Failure LastFailure() const { return m_lastFailure; }
 
     // Starts a script; an empty text runs the stored script again. Returns once
     // the first line that waits for the network has been started.
@@ -59,6 +72,8 @@ signals:
     void ScriptError(bool blnUnrecognised);
     void FTPSendComplete(const QString& strFile);
     void LogUpdate(const QString& strMessage);
+    // The main connection failed or was closed before the script's end; see Failure.
+    void ConnectionFailed(TarnTelnet::Failure failure);
 
 private:
     // Interpreter
@@ -73,6 +88,8 @@ private:
     void wsMain_DataArrival();
     void wsMain_SendComplete();
     void wsMain_Error(int number, const QString& description);
+    void wsMain_PeerClosed();
+    void ReportFailure(Failure failure);
     void HandleReceivedText(const QString& text);
     bool WaitSatisfied(const QString& piece);
     void AppendToReceiveBuffer(const QString& text);
@@ -101,6 +118,7 @@ private:
     QString m_consoleLog;
     qint32 m_mode = 0;
     bool m_waitForReboot = false;
+    Failure m_lastFailure = Failure::None;
 
     // Interpreter state
     QString strScriptText;

@@ -28,6 +28,30 @@ void TarnTelnet::wsMain_SendComplete() {
 
 void TarnTelnet::wsMain_Error(int number, const QString& description) {
     WriteLog(MainSocketError.arg(number).arg(description));
+    switch (number) {
+    case TarnSocket::ConnectionRefused:
+        ReportFailure(Failure::Refused);
+        break;
+    case TarnSocket::NetworkUnreachable:
+    case TarnSocket::HostNotFound:
+    case TarnSocket::TimedOut:
+        ReportFailure(Failure::NoRoute);
+        break;
+    default:
+        ReportFailure(Failure::Lost);
+        break;
+    }
+}
+
+// A peer that closes once the script has ended has done what was asked of it.
+void TarnTelnet::wsMain_PeerClosed() {
+    if (!blnEnded)
+        ReportFailure(Failure::Lost);
+}
+
+void TarnTelnet::ReportFailure(Failure failure) {
+    m_lastFailure = failure;
+    emit ConnectionFailed(failure);
 }
 
 void TarnTelnet::HandleReceivedText(const QString& text) {

@@ -19,6 +19,7 @@ using TarnText::GetQuotedArgument;
 void TarnTelnet::RunScript(const QString& strScript) {
     try {
         m_consoleLog.clear();
+        m_lastFailure = Failure::None;
         strConversation = QStringList{QString()};
         lngEntry = 0;
         if (!strScript.isEmpty())

@@ -105,8 +105,10 @@ void TcpTarnSocket::onBytesWritten(quint64 generation) {
 }
 
 void TcpTarnSocket::onDisconnected(quint64 generation) {
-    if (generation == m_generation && m_state == StateConnected)
-        m_state = StatePeerClosing;
+    if (generation != m_generation || m_state != StateConnected)
+        return;
+    m_state = StatePeerClosing;
+    emit PeerClosed();
 }
 
 void TcpTarnSocket::onError(quint64 generation, QAbstractSocket::SocketError error, const QString& text) {

@@ -33,6 +33,7 @@ StatsCollector::StatsCollector(TarnTelnet& control, QTimer* tmrStats, Clock cloc
     connect(tmrStats, &QTimer::timeout, this, &StatsCollector::tmrStats_Timer);
     connect(&TarnTelnet1, &TarnTelnet::ScriptComplete, this, &StatsCollector::TarnTelnet1_ScriptComplete);
     connect(&TarnTelnet1, &TarnTelnet::ScriptError, this, &StatsCollector::TarnTelnet1_ScriptError);
+    connect(&TarnTelnet1, &TarnTelnet::ConnectionFailed, this, &StatsCollector::TarnTelnet1_ConnectionFailed);
 }
 
 QString StatsCollector::Quote(const QString& text) {
@@ -116,7 +117,17 @@ void StatsCollector::TarnTelnet1_ScriptError() {
         endCollection();
 }
 
+// A collection whose connection failed cannot succeed: it is given up at once
+// rather than at the time limit.
+void StatsCollector::TarnTelnet1_ConnectionFailed() {
+    giveUp();
+}
+
 void StatsCollector::collectionTimedOut() {
+    giveUp();
+}
+
+void StatsCollector::giveUp() {
     if (!m_statsBusy)
         return;
     // Over before the abort, so that whatever the control reports while closing is ignored.

@@ -72,7 +72,9 @@ private:
     void AddScriptLine(const QString& line);
     void TarnTelnet1_ScriptComplete();
     void TarnTelnet1_ScriptError();
+    void TarnTelnet1_ConnectionFailed();
     void collectionTimedOut();
+    void giveUp();
     void endCollection();
 
     TarnTelnet& TarnTelnet1;

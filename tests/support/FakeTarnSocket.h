@@ -79,6 +79,10 @@ public:
         state = StateFailed;
         emit Error(number, description);
     }
+    void peerClose() {
+        state = StatePeerClosing;
+        emit PeerClosed();
+    }
     void postReceive(const QByteArray& bytes) {
         post([this, bytes] { receive(bytes); });
     }
