@@ -26,21 +26,20 @@ constexpr double WheelStep = 120;     // one notch of a common mouse wheel
 constexpr double ZoomPerStep = 0.8;
 constexpr qreal TracesOverSeries = 100; // the traces are drawn over the shade and the grid
 
-QLineSeries* line(const QString& name, const QColor& colour) {
+// A series that only names its statistic in the legend: the traces draw its values.
+QLineSeries* legendEntry(const QString& name, const QColor& colour) {
     auto* series = new QLineSeries;
     series->setName(name);
-    QPen pen(colour);
-    pen.setWidthF(1.5);
-    series->setPen(pen);
+    series->setColor(colour);
     return series;
 }
 
 } // namespace
 
 HistoryChartView::HistoryChartView(const QString& unit, const QString& downName, const QString& upName, QWidget* parent)
-    : QChartView(parent), m_down(line(downName, DownColour)), m_up(line(upName, UpColour)), m_shadeTop(new QLineSeries),
-      m_shade(new QAreaSeries(m_shadeTop)), m_time(new QCategoryAxis), m_values(new QValueAxis),
-      m_shadeHeight(new QValueAxis) {
+    : QChartView(parent), m_down(legendEntry(downName, DownColour)), m_up(legendEntry(upName, UpColour)),
+      m_shadeTop(new QLineSeries), m_shade(new QAreaSeries(m_shadeTop)), m_time(new QCategoryAxis),
+      m_values(new QValueAxis), m_shadeHeight(new QValueAxis) {
     auto* c = new QChart;
     m_traces = new TraceItem(DownColour, UpColour, c);
     m_traces->setZValue(TracesOverSeries);
@@ -138,13 +137,6 @@ void HistoryChartView::showRange(std::vector<history::Trace> down, std::vector<h
 
 void HistoryChartView::placeTraces() {
     m_traces->setGeometry(chart()->plotArea(), m_from, m_to, m_values->min(), m_values->max());
-}
-
-QList<std::pair<QString, double>> HistoryChartView::timeLabels() const {
-    QList<std::pair<QString, double>> labels;
-    for (const QString& label : m_time->categoriesLabels())
-        labels.append({label, m_time->endValue(label)});
-    return labels;
 }
 
 void HistoryChartView::setShadeInLegend(bool shown) {

@@ -39,8 +39,6 @@ public:
 
     // The series stand in the legend; the traces are drawn over them.
     QLineSeries* downSeries() const { return m_down; }
-    // The time axis' labels and where they stand, in milliseconds since the epoch.
-    QList<std::pair<QString, double>> timeLabels() const;
 
 signals:
     void zoomRequested(double anchorTime, double factor);

@@ -33,7 +33,6 @@ public:
 
     // Shows the file at path in place of the one shown, and follows it.
     void openFile(const QString& path);
-    QString path() const { return m_path; }
 
     void showRange(Range range);
     // Shows [from, to], kept within the records and no shorter than ten minutes.
