@@ -7,10 +7,14 @@
 #include "history/HistorySummary.h"
 #include "history/StatsHistory.h"
 #include "history/TimeColumns.h"
+#include "history/TimeTicks.h"
+
+#include <sys/stat.h>
 
 using namespace history;
 
 Q_DECLARE_METATYPE(std::vector<StatsRecord>)
+Q_DECLARE_METATYPE(StatsHistory::Status)
 
 namespace {
 
@@ -32,10 +36,32 @@ QString describe(const std::vector<StatsRecord>& records) {
     return out.join(QStringLiteral("; "));
 }
 
-// A record at 09:mm on 07/12/2026 with the given rates and ping state.
+const QDateTime NineOClock(QDate(2026, 12, 7), QTime(9, 0));
+
+// A record that many minutes after 09:00 on 07/12/2026 with the given rates and ping state.
 QByteArray at(int minute, const QByteArray& downRate, const QByteArray& upRate, const QByteArray& ping) {
-    return "07/12/2026 09:" + QByteArray::number(minute).rightJustified(2, '0') + ',' + downRate + ",20,10," + upRate +
+    return StatsCsv::TimeStamp(NineOClock.addSecs(60 * minute)).toLatin1() + ',' + downRate + ",20,10," + upRate +
            ",10,8," + ping + "\r\n";
+}
+
+// Records at these minutes, every statistic of the value given (NaN for none).
+std::vector<StatsRecord> valuesAt(const QList<std::pair<int, double>>& minutesAndValues) {
+    std::vector<StatsRecord> records;
+    for (const auto& [minute, value] : minutesAndValues) {
+        records.push_back({minute * 60000LL, {}, PingState::Up});
+        records.back().values.fill(value);
+    }
+    return records;
+}
+
+// Each trace as its first and last column's time in minutes, or the one time of a lone column.
+QString describe(const std::vector<Trace>& traces) {
+    QStringList out;
+    for (const Trace& trace : traces) {
+        const QString first = QString::number(trace.front().time / 60000);
+        out << (trace.size() == 1 ? first : first + ".." + QString::number(trace.back().time / 60000));
+    }
+    return out.join(QStringLiteral(" | "));
 }
 
 std::vector<StatsRecord> recordsOf(const QList<std::pair<int, PingState>>& minutesAndPings) {
@@ -49,6 +75,8 @@ std::vector<StatsRecord> recordsOf(const QList<std::pair<int, PingState>>& minut
 
 class TestHistory : public QObject {
     Q_OBJECT
+
+    QTemporaryDir m_dir;
 
 private slots:
     void parse_data() {
@@ -154,44 +182,126 @@ private slots:
                                     "Records Up=66.7 % of 3 with a ping result", "Resyncs=1", "Skipped lines=1"}));
     }
 
-    void missingFile() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("stats.csv");
+    // What is not a stats file is refused with a message, and nothing waits on it.
+    void oddFiles_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<StatsHistory::Status>("status");
+        const QString fifo = m_dir.filePath("fifo.csv");
+        QVERIFY(QFile::exists(fifo) || ::mkfifo(QFile::encodeName(fifo), 0600) == 0);
+        QFile large(m_dir.filePath("large.csv"));
+        QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(LargestStatsFile + 1)); // sparse: costs nothing
+        QTest::newRow("missing") << m_dir.filePath("stats.csv") << StatsHistory::Status::Missing;
+        QTest::newRow("FIFO") << fifo << StatsHistory::Status::NotAFile;
+        QTest::newRow("folder") << m_dir.path() << StatsHistory::Status::NotAFile;
+        QTest::newRow("device") << "/dev/zero" << StatsHistory::Status::NotAFile;
+        QTest::newRow("too large") << large.fileName() << StatsHistory::Status::TooLarge;
+    }
+    void oddFiles() {
+        QFETCH(QString, path);
         const StatsHistory history = ReadStatsFile(path);
-        QCOMPARE(history.status, StatsHistory::Status::Missing);
+        QTEST(history.status, "status");
         QVERIFY(HistoryProblem(history, path).contains(path));
     }
 
+    // A file that grows is read on where it stopped; one replaced or cut short is read anew.
+    void followGrowingFile_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QString>("how"); // append, create, rename over, or rewrite in place
+        QTest::addColumn<QString>("records");
+        QTest::addColumn<int>("skipped");
+        const QByteArray second = at(6, "8000", "800", "Up");
+        const QString both = QStringLiteral("09:05 8000 12 8 Up; 09:06 8000 10 8 Up");
+        QTest::newRow("records appended") << Normal << second << "append" << both << 0;
+        QTest::newRow("a torn line finished") << Normal + second.left(20) << second.mid(20) << "append" << both << 0;
+        QTest::newRow("a whole last line gets its end")
+            << Normal + second.chopped(2) << QByteArray("\r\n") << "append" << both << 0;
+        QTest::newRow("junk appended") << Normal << QByteArray("junk\r\n") << "append"
+                                       << "09:05 8000 12 8 Up" << 1;
+        QTest::newRow("replaced") << Normal << second << "rename"
+                                  << "09:06 8000 10 8 Up" << 0;
+        QTest::newRow("created after it was missing") << QByteArray() << Normal << "create"
+                                                      << "09:05 8000 12 8 Up" << 0;
+        QTest::newRow("cut short and written again") << Normal + second << at(7, "8000", "800", "Up") << "rewrite"
+                                                     << "09:07 8000 10 8 Up" << 0;
+    }
+    void followGrowingFile() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QFETCH(QString, how);
+        const QString path = m_dir.filePath("growing.csv");
+        const auto write = [](const QString& to, const QByteArray& bytes, QIODevice::OpenMode mode) {
+            QFile file(to);
+            return file.open(mode) && file.write(bytes) == bytes.size();
+        };
+        QFile::remove(path);
+        if (how != "create")
+            QVERIFY(write(path, before, QIODevice::WriteOnly | QIODevice::Truncate));
+        StatsHistory history = ReadStatsFile(path);
+        QVERIFY(!FollowStatsFile(history, path));
+        if (how == "rename")
+            QVERIFY(write(path + ".new", after, QIODevice::WriteOnly) &&
+                    ::rename(qPrintable(path + ".new"), qPrintable(path)) == 0);
+        else
+            QVERIFY(
+                write(path, after, how == "append" ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(FollowStatsFile(history, path));
+        QTEST(describe(history.records), "records");
+        QTEST(int(history.skippedLines), "skipped");
+        QVERIFY(!FollowStatsFile(history, path));
+    }
+
     // Drawing cost must follow the width, not the records, without losing a dip.
-    void thinnedToTwoPointsPerColumn() {
+    void thinnedToColumns() {
         std::vector<StatsRecord> records(100000);
         for (size_t i = 0; i < records.size(); ++i) {
             records[i].time = qint64(i) * 60000;
             records[i].values.fill(10 + double(i % 7));
         }
         records[54321].values[DownMargin] = -3;
-        const auto points = ThinToColumns(records, 0, 99999 * 60000LL, 200);
-        const QList<QPointF>& margin = points[DownMargin];
-        QVERIFY(margin.size() <= 2 * 200 + 2);
-        QVERIFY(margin.contains(QPointF(54321 * 60000.0, -3)));
+        const auto traces = ThinToColumns(records, 0, 99999 * 60000LL, 200, 5 * 60000);
+        QCOMPARE(traces[DownMargin].size(), size_t(1));
+        const Trace& margin = traces[DownMargin][0];
+        QVERIFY(margin.size() <= 200 + 1);
+        QVERIFY(std::any_of(margin.begin(), margin.end(), [](const ColumnValues& c) { return c.low == -3; }));
         QVERIFY(std::is_sorted(margin.begin(), margin.end(),
-                               [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); }));
+                               [](const ColumnValues& a, const ColumnValues& b) { return a.time < b.time; }));
         // A narrow range keeps the nearest record on each side, so the lines reach the edges.
-        const auto narrow = ThinToColumns(records, 90 * 60000 + 30000, 95 * 60000 + 30000, 200);
-        QCOMPARE(narrow[UpRate].first().x(), 90 * 60000.0);
-        QCOMPARE(narrow[UpRate].last().x(), 96 * 60000.0);
+        const auto narrow = ThinToColumns(records, 90 * 60000 + 30000, 95 * 60000 + 30000, 200, 5 * 60000);
+        QCOMPARE(describe(narrow[UpRate]), QStringLiteral("90..96"));
+    }
+
+    void traces_data() {
+        QTest::addColumn<std::vector<StatsRecord>>("records");
+        QTest::addColumn<int>("to"); // minutes; the range starts at 0
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<QString>("traces");
+        const double none = NoValue;
+        const std::vector<StatsRecord> gap =
+            valuesAt({{0, 12}, {1, 12}, {2, 12}, {3, 12}, {4, 12}, {11, 6}, {12, 6}, {13, 6}, {14, 6}, {15, 6}});
+        QTest::newRow("a gap splits the line") << gap << 15 << 16 << "0..4 | 11..15";
+        QTest::newRow("a gap narrower than a column joins") << gap << 15 << 2 << "2..15";
+        QTest::newRow("values missing past the gap limit split")
+            << valuesAt({{0, 1}, {1, 1}, {2, none}, {7, none}, {8, 1}, {9, 1}}) << 9 << 10 << "0..1 | 8..9";
+        QTest::newRow("one record is a point") << valuesAt({{5, 12}}) << 10 << 10 << "5";
+    }
+    void traces() {
+        QFETCH(std::vector<StatsRecord>, records);
+        QFETCH(int, to);
+        QFETCH(int, columns);
+        QTEST(describe(ThinToColumns(records, 0, to * 60000LL, columns, 5 * 60000)[DownMargin]), "traces");
     }
 
     void downSpans_data() {
         QTest::addColumn<std::vector<StatsRecord>>("records");
-        QTest::addColumn<QList<qint64>>("spans"); // from, to in minutes
+        QTest::addColumn<QList<qint64>>("spans"); // from, to in minutes, with a gap limit of five minutes
         using P = PingState;
         QTest::newRow("a run ends at the next record")
-            << recordsOf({{0, P::Up}, {5, P::Down}, {10, P::Down}, {15, P::Up}}) << QList<qint64>{5, 15};
-        QTest::newRow("the last record lasts its minute")
+            << recordsOf({{0, P::Up}, {3, P::Down}, {6, P::Down}, {9, P::Up}}) << QList<qint64>{3, 9};
+        QTest::newRow("the last record lasts the usual spacing")
             << recordsOf({{0, P::Up}, {5, P::Down}}) << QList<qint64>{5, 6};
-        QTest::newRow("a long silence is cut at an hour")
-            << recordsOf({{0, P::Down}, {600, P::Up}}) << QList<qint64>{0, 60};
+        QTest::newRow("a lone Down record before a gap is cut at the gap limit")
+            << recordsOf({{0, P::Up}, {1, P::Down}, {600, P::Up}}) << QList<qint64>{1, 6};
         QTest::newRow("two outages") << recordsOf({{0, P::Down}, {1, P::Unknown}, {2, P::Down}, {3, P::Up}})
                                      << QList<qint64>{0, 1, 2, 3};
     }
@@ -199,9 +309,77 @@ private slots:
         QFETCH(std::vector<StatsRecord>, records);
         QFETCH(QList<qint64>, spans);
         QList<qint64> minutes;
-        for (const TimeSpan& span : DownSpans(records))
+        for (const TimeSpan& span : DownSpans(records, 5 * 60000))
             minutes << span.from / 60000 << span.to / 60000;
         QCOMPARE(minutes, spans);
+    }
+
+    // The lists --summary prints and the window shows, from the file's own spacing.
+    void outagesAndGaps_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QByteArray minutes;
+        for (int m = 0; m <= 10; ++m)
+            minutes += at(m, "1", "1", m == 4 || m == 5 || m == 10 ? "Down" : "Up");
+        for (int m = 120; m <= 125; ++m)
+            minutes += at(m, "1", "1", "Up");
+        QTest::newRow("minute records, an outage, a lone Down record before a gap")
+            << minutes
+            << QStringList{
+                   "Outages: 2, total 00:07:00, longest 00:05:00", "  07/12/2026 09:04 to 07/12/2026 09:06  00:02:00",
+                   "  07/12/2026 09:10 to 07/12/2026 09:15  00:05:00", "Gaps without records: 1, longest 01:50:00",
+                   "  07/12/2026 09:10 to 07/12/2026 11:00  01:50:00"};
+        QTest::newRow("a gap of more than a day")
+            << at(0, "1", "1", "Up") + at(1, "1", "1", "Up") + at(2, "1", "1", "Up") + at(1802, "1", "1", "Up")
+            << QStringList{"Outages: 0, total 00:00:00, longest 00:00:00", "Gaps without records: 1, longest 30:00:00",
+                           "  07/12/2026 09:02 to 08/12/2026 15:02  30:00:00"};
+        QTest::newRow("hourly records: three hours apart is no gap")
+            << at(0, "1", "1", "Up") + at(60, "1", "1", "Up") + at(240, "1", "1", "Up") + at(300, "1", "1", "Up")
+            << QStringList{"Outages: 0, total 00:00:00, longest 00:00:00", "Gaps without records: 0, longest 00:00:00"};
+    }
+    void outagesAndGaps() {
+        QFETCH(QByteArray, bytes);
+        QTEST(OutageAndGapLines(ParseStats(bytes).records), "lines");
+    }
+
+    // Ticks at round times, labelled with exactly their time, none twice.
+    void calendarTicks_data() {
+        QTest::addColumn<QDateTime>("from");
+        QTest::addColumn<QDateTime>("to");
+        QTest::addColumn<int>("width"); // characters
+        QTest::addColumn<QStringList>("ticks");
+        const auto on = [](int day, int month, int year, int hour, int minute) {
+            return QDateTime(QDate(year, month, day), QTime(hour, minute));
+        };
+        QTest::newRow("ten minutes") << on(7, 12, 2026, 9, 3) << on(7, 12, 2026, 9, 13) << 60
+                                     << QStringList{"09:04 at 07/12/2026 09:04", "09:06 at 07/12/2026 09:06",
+                                                    "09:08 at 07/12/2026 09:08", "09:10 at 07/12/2026 09:10",
+                                                    "09:12 at 07/12/2026 09:12"};
+        QTest::newRow("a day") << on(6, 12, 2026, 12, 34) << on(7, 12, 2026, 12, 34) << 100
+                               << QStringList{"06/12 18:00 at 06/12/2026 18:00", "07/12 00:00 at 07/12/2026 00:00",
+                                              "07/12 06:00 at 07/12/2026 06:00", "07/12 12:00 at 07/12/2026 12:00"};
+        QTest::newRow("a week") << on(30, 11, 2026, 10, 0) << on(7, 12, 2026, 10, 0) << 60
+                                << QStringList{"01/12 at 01/12/2026 00:00", "02/12 at 02/12/2026 00:00",
+                                               "03/12 at 03/12/2026 00:00", "04/12 at 04/12/2026 00:00",
+                                               "05/12 at 05/12/2026 00:00", "06/12 at 06/12/2026 00:00",
+                                               "07/12 at 07/12/2026 00:00"};
+        QTest::newRow("a year") << on(17, 1, 2026, 0, 0) << on(17, 1, 2027, 0, 0) << 60
+                                << QStringList{"03/2026 at 01/03/2026 00:00", "05/2026 at 01/05/2026 00:00",
+                                               "07/2026 at 01/07/2026 00:00", "09/2026 at 01/09/2026 00:00",
+                                               "11/2026 at 01/11/2026 00:00", "01/2027 at 01/01/2027 00:00"};
+        QTest::newRow("ten years") << on(1, 6, 2016, 0, 0) << on(1, 6, 2026, 0, 0) << 60
+                                   << QStringList{"2018 at 01/01/2018 00:00", "2020 at 01/01/2020 00:00",
+                                                  "2022 at 01/01/2022 00:00", "2024 at 01/01/2024 00:00",
+                                                  "2026 at 01/01/2026 00:00"};
+    }
+    void calendarTicks() {
+        QFETCH(QDateTime, from);
+        QFETCH(QDateTime, to);
+        QFETCH(int, width);
+        QStringList ticks;
+        for (const TimeTick& tick : CalendarTicks(from.toMSecsSinceEpoch(), to.toMSecsSinceEpoch(), width))
+            ticks << tick.label + " at " + FormatTime(tick.time);
+        QTEST(ticks, "ticks");
     }
 
     void visibleSpansShowEveryOutage() {

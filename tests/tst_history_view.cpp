@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QProcess>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,32 +15,46 @@
 #include "history_view/HistoryChartView.h"
 #include "history_view/HistoryWindow.h"
 
+#include <sys/stat.h>
+
 using namespace history;
 
 namespace {
 
 constexpr qint64 Minute = 60 * 1000;
-const QSize Size(1000, 800);
+const QSize Size(1300, 680);
 
 QDateTime on(int day, int hour, int minute = 0) {
     return QDateTime(QDate(2026, 12, day), QTime(hour, minute));
 }
 
 // Four days of minute records to 07/12/2026 23:59, steady but for a resync on
-// the 6th, an outage on 07/12 from 12:00 to 13:59 and a one-minute one on 05/12 at 06:00.
+// the 6th, an outage on 07/12 from 12:00 to 13:59, a one-minute one on 05/12 at
+// 06:00, and no records from 05/12 07:00 to 06/12 05:59.
+const QDateTime GapFrom = on(5, 6, 59);
+const QDateTime GapTo = on(6, 6);
+
 QByteArray fourDays() {
     QByteArray bytes;
     for (QDateTime t = on(4, 0); t <= on(7, 23, 59); t = t.addSecs(60)) {
+        if (t > GapFrom && t < GapTo)
+            continue;
         const bool down = (t >= on(7, 12) && t < on(7, 14)) || t == on(5, 6);
-        const QByteArray rate = t < on(6, 0) ? "8000" : "7600";
-        bytes += t.toString(QStringLiteral("dd/MM/yyyy hh:mm")).toLatin1() + ',' + rate + ",20,10," +
-                 (down ? "800,10,10,Down\r\n" : "800,10,10,Up\r\n");
+        const QString rate = t < on(6, 0) ? "8000" : "7600";
+        const QString record =
+            StatsCsv::Record(t, {rate, "20", "10", "800", "10", "10"}, down ? StatsCsv::Down : StatsCsv::Up);
+        bytes += (record + StatsCsv::LineEnd).toLatin1();
     }
     return bytes;
 }
 
 bool reddish(QRgb pixel) {
     return qRed(pixel) - qGreen(pixel) > 30;
+}
+
+// Either statistic's line: blue, or orange far redder than the shade.
+bool linePixel(QRgb pixel) {
+    return qBlue(pixel) - qRed(pixel) > 60 || qRed(pixel) - qBlue(pixel) > 120;
 }
 
 // Whether the window's picture is shaded at this moment, high in each chart's plot, away from the lines.
@@ -57,6 +72,22 @@ QList<bool> shadedAt(HistoryWindow& window, const QImage& picture, const QDateTi
     return shaded;
 }
 
+// Whether any line is drawn strictly between two moments, in any chart's plot.
+bool linesBetween(HistoryWindow& window, const QImage& picture, const QDateTime& from, const QDateTime& to) {
+    for (HistoryChartView* chart : window.charts()) {
+        const QRect plot = chart->mapFromScene(chart->chart()->plotArea()).boundingRect();
+        const int left = int(chart->positionOf(double(from.toMSecsSinceEpoch()), 0).x()) + 3;
+        const int right = int(chart->positionOf(double(to.toMSecsSinceEpoch()), 0).x()) - 3;
+        for (int x = left; x <= right; ++x) {
+            for (int y = plot.top(); y <= plot.bottom(); ++y) {
+                if (linePixel(picture.pixel(chart->mapTo(&window, QPoint(x, y)))))
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 class TestHistoryView : public QObject {
@@ -64,6 +95,7 @@ class TestHistoryView : public QObject {
 
 private:
     QTemporaryDir m_dir;
+    QTemporaryDir m_runtime;
     QString m_csv;
 
     std::unique_ptr<HistoryWindow> m_window; // one for all: a program has one
@@ -140,10 +172,20 @@ private slots:
         QMouseEvent move(QEvent::MouseMove, at, chart->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(chart->viewport(), &move);
         // Four days over about 900 pixels: a pixel is some six minutes.
-        const QDateTime shown =
-            QDateTime::fromString(w->readout()->text().left(16), QStringLiteral("dd/MM/yyyy hh:mm"));
+        const QDateTime shown = QDateTime::fromString(w->readout()->text().left(16), StatsCsv::TimeStampFormat);
         QVERIFY2(qAbs(shown.secsTo(on(6, 9, 30))) <= 6 * 60, qPrintable(w->readout()->text()));
         QVERIFY(w->readout()->text().contains(QStringLiteral("down 7600 kbit/s")));
+    }
+
+    // A line of the list shows its stretch, with as much time again around it, ten minutes at least.
+    void listShowsItsStretch() {
+        HistoryWindow* w = window();
+        QCOMPARE(w->spanTable()->model()->rowCount(), 3);
+        QTest::mouseClick(w->spanTable()->viewport(), Qt::LeftButton, {},
+                          w->spanTable()->visualRect(w->spanTable()->model()->index(2, 0)).center());
+        QCOMPARE(w->rangeFrom(), on(7, 10).toMSecsSinceEpoch());
+        QCOMPARE(w->rangeTo(), on(7, 16).toMSecsSinceEpoch());
+        QCOMPARE(w->rangeBox()->currentIndex(), -1);
     }
 
     void missingFileSaysSo() {
@@ -153,6 +195,39 @@ private slots:
         QCOMPARE(w.charts()[0], nullptr);
     }
 
+    // The summary tells the view beside the whole file; a window of that size fits a small laptop's screen.
+    void summaryOfTheViewFitsASmallScreen() {
+        HistoryWindow* w = window();
+        emit w->rangeBox()->activated(int(HistoryWindow::Range::LastDay));
+        QCOMPARE(w->summaryValue("Records", false), QStringLiteral("1441"));
+        QCOMPARE(w->summaryValue("Records", true), QStringLiteral("4380"));
+        QCOMPARE(w->summaryValue("Downstream rate", false), QStringLiteral("7600 / 7600 / 7600 kbit/s"));
+        QCOMPARE(w->summaryValue("Downstream rate", true), QStringLiteral("7600 / 7769.9 / 8000 kbit/s"));
+        QVERIFY2(
+            QRect(0, 0, 1366, 768 - 70).contains(QRect(QPoint(), w->minimumSizeHint())),
+            qPrintable(QStringLiteral("%1 x %2").arg(w->minimumSizeHint().width()).arg(w->minimumSizeHint().height())));
+        QVERIFY(w->rect().contains(w->readout()->geometry()));
+    }
+
+    // Records Line Warden appends show without a reload, and the view stays on the last day.
+    void followsTheFileItOpens() {
+        HistoryWindow* w = window();
+        const QString copy = m_dir.filePath("copy.csv");
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(m_csv, copy));
+        w->openFile(copy);
+        emit w->rangeBox()->activated(int(HistoryWindow::Range::LastDay));
+        QFile file(copy);
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("08/12/2026 00:00,7600,20,10,800,10,10,Down\r\n");
+        file.close();
+        QTRY_COMPARE(w->summaryValue("Records", true), QStringLiteral("4381"));
+        QCOMPARE(w->rangeTo(), on(8, 0).toMSecsSinceEpoch());
+        QCOMPARE(w->rangeBox()->currentIndex(), int(HistoryWindow::Range::LastDay));
+        w->openFile(m_csv);
+        QCOMPARE(w->summaryValue("Records", true), QStringLiteral("4380"));
+    }
+
     void commandLine_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
@@ -160,34 +235,59 @@ private slots:
         const QString png = m_dir.filePath("out.png");
         const QString empty = m_dir.filePath("empty.csv");
         QFile(empty).open(QIODevice::WriteOnly);
+        const QString fifo = m_dir.filePath("fifo.csv");
+        QVERIFY(QFile::exists(fifo) || ::mkfifo(QFile::encodeName(fifo), 0600) == 0);
         QTest::newRow("summary") << QStringList{"--summary", m_csv} << 0
-                                 << "Records:            5760\nDownstream margin:  min 10, mean 10, max 10 dB\n";
-        QTest::newRow("png") << QStringList{m_csv, "--png", png, "--width", "1000", "--height", "800"} << 0 << "";
+                                 << "Records:            4380\nDownstream margin:  min 10, mean 10, max 10 dB\n";
+        QTest::newRow("summary, outages and gaps") << QStringList{"--summary", m_csv} << 0
+                                                   << "Outages: 2, total 02:01:00, longest 02:00:00\n"
+                                                      "  05/12/2026 06:00 to 05/12/2026 06:01  00:01:00\n"
+                                                      "  07/12/2026 12:00 to 07/12/2026 14:00  02:00:00\n"
+                                                      "Gaps without records: 1, longest 23:01:00\n"
+                                                      "  05/12/2026 06:59 to 06/12/2026 06:00  23:01:00\n";
+        QTest::newRow("png") << QStringList{m_csv, "--png", png, "--width", "1300", "--height", "680"} << 0 << "";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--summary";
         QTest::newRow("missing file, summary") << QStringList{"--summary", m_dir.filePath("none.csv")} << 1 << "";
         QTest::newRow("missing file, png") << QStringList{m_dir.filePath("none.csv"), "--png", png} << 1 << "";
         QTest::newRow("empty file") << QStringList{"--summary", empty} << 1 << "";
+        QTest::newRow("FIFO") << QStringList{"--summary", fifo} << 1 << "";
+        QTest::newRow("unknown option") << QStringList{"--summery", m_csv} << 3 << "";
+        QTest::newRow("two files") << QStringList{"--summary", m_csv, m_csv} << 3 << "";
+        QTest::newRow("width not a number") << QStringList{m_csv, "--png", png, "--width", "wide"} << 3 << "";
     }
+    // Without a display, as over ssh or from cron: none of these needs one.
     void commandLine() {
         QFETCH(QStringList, arguments);
         QFETCH(QString, output);
         const QString png = m_dir.filePath("out.png");
         QFile::remove(png);
         QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("DISPLAY");
+        environment.remove("QT_QPA_PLATFORM");
+        environment.insert("XDG_RUNTIME_DIR", m_runtime.path()); // as a login session has it
+        program.setProcessEnvironment(environment);
         program.start(Peers::binDir() + "/line-warden-history", arguments);
         QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QTEST(program.exitCode(), "status");
         QVERIFY(QString::fromLocal8Bit(program.readAllStandardOutput()).contains(output));
+        // Quiet when it worked; a line saying why when it did not.
+        const QByteArray errors = program.readAllStandardError();
+        QVERIFY2(errors.isEmpty() == (program.exitCode() == 0), errors.constData());
         if (!arguments.contains("--png"))
             return;
         const QImage picture(png);
         QCOMPARE(picture.isNull(), program.exitCode() != 0);
         if (picture.isNull())
             return;
-        // The same place is shaded as in a window drawn here.
+        // The same places are shaded as in a window drawn here, and no line crosses the gap.
         HistoryWindow* w = window();
         QCOMPARE(picture.size(), Size);
         QCOMPARE(shadedAt(*w, picture, on(5, 6)), QList<bool>(3, true));
         QCOMPARE(shadedAt(*w, picture, on(5, 18)), QList<bool>(3, false));
+        QVERIFY(!linesBetween(*w, picture, GapFrom, GapTo));
+        QVERIFY(linesBetween(*w, picture, GapTo, on(6, 12)));
     }
 };
 

@@ -13,6 +13,7 @@
 #include "Peers.h"
 #include "RouterOptions.h"
 #include "SmallFs.h"
+#include "history/StatsHistory.h"
 #include "statistics/StatsCollector.h"
 #include "statistics/StatsRecords.h"
 
@@ -155,6 +156,7 @@ private slots:
         row("beyond 32 bits", "4294967286", "2147483638");
         row("100 stays", "100", "100");
         row("100.5", "100.5", "-2147483547.5");
+        row("wrapped with a fraction", "2147483658.7", "10.7");
         row("blanks around a wrapped value", " 2147483638 ", "-10");
         row("new driver", "21.5", "21.5");
         row("new driver, negative", "-1.5", "-1.5");
@@ -196,31 +198,67 @@ private slots:
         QCOMPARE(GetCommandOutput(table, u"exit"), QString());
     }
 
-    // Whole dumps: over telnet TABs arrive as spaces and LF as CR LF; read from the
-    // raw TAB form the values keep their TABs, as only blanks are trimmed.
+    // Whole dumps, friendly and hostile, from the router's answer to the record
+    // read back: each record is one line of its fields, and the history reads
+    // it with no line skipped. Over telnet TABs arrive as spaces and LF as CR LF;
+    // other routers send their own line ends, TABs, and worse.
     void wholeDumps_data() {
-        QTest::addColumn<QString>("printed"); // the six values as the driver prints them
-        QTest::addColumn<QString>("expected");
-        row("line up, old driver", "800 8000 20 12 10 8", "800 8000 20 12 10 8");
-        row("negative margins wrapped", "640 4000 55 2147483638 31 2147483647", "640 4000 55 -10 31 -1");
-        row("new driver, one decimal", "1024 16000 20.5 -1.5 10.5 21.5", "1024 16000 20.5 -1.5 10.5 21.5");
-        row("line down", "0 0 0 0 0 0", "0 0 0 0 0 0");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("expected"); // the six values as read back, "-" for none
+        const auto lineEnds = [](const QString& printed, const char* lineEnd) {
+            return QByteArray(driverDump(printed.split(u'|')) + NoWhereLine.toLatin1() + "\n/var # ")
+                .replace("\n", lineEnd);
+        };
+        const auto telnet = [](const QString& printed) {
+            return "/var # \r\n" + asTerminalText(driverDump(printed.split(u'|'))) + NoWhereLine.toLatin1() +
+                   "\r\n/var # ";
+        };
+        const auto add = [](const char* name, const QByteArray& answer, const char* expected) {
+            QTest::newRow(name) << answer << QString(expected);
+        };
+        const char* normal = "800 8000 20 12 10 8";
+        add("line up, old driver", telnet("800|8000|20|12|10|8"), normal);
+        add("line up, raw TABs", lineEnds("800|8000|20|12|10|8", "\r\n"), normal);
+        add("negative margins wrapped", telnet("640|4000|55|2147483638|31|2147483647"), "640 4000 55 -10 31 -1");
+        add("margin wrapped with a fraction", telnet("640|4000|55|2147483658.7|31|8"), "640 4000 55 10.7 31 8");
+        add("new driver, one decimal", telnet("1024|16000|20.5|-1.5|10.5|21.5"), "1024 16000 20.5 -1.5 10.5 21.5");
+        add("line down", telnet("0|0|0|0|0|0"), "0 0 0 0 0 0");
+        add("LF line ends", lineEnds("800|8000|20|12|10|8", "\n"), normal);
+        add("CR CR LF line ends", lineEnds("800|8000|20|12|10|8", "\r\r\n"), normal);
+        add("mixed line ends",
+            lineEnds("800|8000|20|12|10|8", "\n")
+                .replace("\n\tDS Line", "\r\n\tDS Line")
+                .replace("\n\tUS Line", "\r\tUS Line"),
+            normal);
+        add("0xA4 byte before the statistics", "\xa4" + telnet("800|8000|20|12|10|8"), normal);
+        add("bare CR inside a value", telnet("800|8000\r9|20|12|10|8"), normal);
+        add("forged record after a value", lineEnds("800|8000|20|12\n07/12/2026 09:05,1,1,1,1,1,1,Up|10|8", "\n"),
+            normal);
+        add("NUL byte in a value", telnet(u"800|8000|20|12\0|10|8"_s), "800 8000 20 - 10 8");
+        add("comma in a value", telnet("800|8,000|20|12|10|8"), "800 - 20 12 10 8");
+        add("5 MB value", telnet("800|8000|20|12|10|" + QString(5 << 20, u'9')), "800 8000 20 12 10 -");
     }
 
     void wholeDumps() {
-        QFETCH(QString, printed);
-        QFETCH(QString, expected);
-        const QByteArray dump = driverDump(printed.split(u' '));
-        const QString end = NoWhereLine + u"\r\n/var # "_s;
-        const QString overTelnet = u"/var # \r\n"_s + QString::fromLatin1(asTerminalText(dump)) + end;
-        const auto values = [](const LineStats& s) {
-            return QStringList{s.UsRate, s.DsRate, s.DsAttenuation, s.DsMargin, s.UsAttenuation, s.UsMargin};
-        };
-        QCOMPARE(values(ReadLineStats(ParseConversation({u"Mango¤/var # "_s, CatEntry + overTelnet}))).join(u' '),
-                 expected);
-        const QString raw = QString::fromLatin1(dump).replace(u"\n"_s, Crlf) + end;
-        const QStringList tabbed = values(ReadLineStats(ParseConversation({CatEntry + raw})));
-        QCOMPARE(tabbed.join(u' ').simplified(), expected);
+        QFETCH(QByteArray, answer);
+        const LineStats stats =
+            ReadLineStats(ParseConversation({u"Mango¤/var # "_s, CatEntry + QString::fromLatin1(answer)}));
+        const QString csv = StatsRecords::StatsCsvRecord(stats, u"Up"_s, at(7, 12, 9, 5));
+        const QString txt = StatsRecords::StatsTextRecord(stats, u"Up"_s, true, at(7, 12, 9, 5));
+        QVERIFY2(!QRegularExpression(u"[\\x00-\\x08\\x0a-\\x1f\\x7f-\\x9f]"_s).match(csv + txt).hasMatch(),
+                 qPrintable(csv.left(200)));
+        QCOMPARE(csv.count(u','), 7);
+        QCOMPARE(txt.count(u','), 3);
+        const history::StatsHistory read = history::ParseStats((csv + Crlf + csv + Crlf).toLatin1());
+        QCOMPARE(read.skippedLines, 0);
+        QCOMPARE(read.records.size(), size_t(2));
+        QStringList values;
+        for (const history::StatsField f : {history::UpRate, history::DownRate, history::DownAttenuation,
+                                            history::DownMargin, history::UpAttenuation, history::UpMargin}) {
+            const double value = read.records[0].values[f];
+            values << (std::isnan(value) ? u"-"_s : QString::number(value));
+        }
+        QTEST(values.join(u' '), "expected");
     }
 
     // The handler end to end on the fake engine: the box, files created and
@@ -245,6 +283,11 @@ private slots:
         QCOMPARE(c.shown, QStringList{txt1});
         QCOMPARE(c.file(u"stats.csv"_s), csv1 + Crlf);
         QCOMPARE(c.file(u"stats.txt"_s), u"earlier\r\n"_s + txt1 + Crlf);
+        // The history reads back what the collector wrote.
+        const history::StatsHistory read = history::ReadStatsFile(c.dir.filePath(u"stats.csv"_s));
+        QCOMPARE(read.records.size(), size_t(1));
+        QCOMPARE(read.skippedLines, 0);
+        QCOMPARE(read.records[0].values[history::DownMargin], 12.0);
 
         // stats.csv cannot be opened: stats.txt and the box still get theirs, and the collection ends.
         QVERIFY(QFile::remove(c.dir.filePath(u"stats.csv"_s)) && QDir(c.dir.path()).mkdir(u"stats.csv"_s));

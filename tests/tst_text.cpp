@@ -2,6 +2,7 @@
 #include <QTest>
 
 #include "text/Latin1.h"
+#include "text/StatsCsv.h"
 #include "text/modMisc.h"
 
 using namespace modMisc;
@@ -20,6 +21,8 @@ private slots:
     void appendLine();
     void trimSpacesKeepsTabs();
     void latin1RoundTripsEveryByte();
+    void loggableValue_data();
+    void loggableValue();
 };
 
 void TestText::leadingNumber_data() {
@@ -176,6 +179,30 @@ void TestText::latin1RoundTripsEveryByte() {
     QCOMPARE(text.size(), 256);
     QCOMPARE(text.at(0xA4), QChar(0x00A4));
     QCOMPARE(Latin1::toBytes(text), all);
+}
+
+// What a log's field may hold: a statistic as printed, never what could end or split its line.
+void TestText::loggableValue_data() {
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("a statistic") << "20.5" << true;
+    QTest::newRow("TABs around it") << "\t12\t" << true;
+    QTest::newRow("an 8-bit letter") << QString::fromLatin1("12 \xa4") << true;
+    QTest::newRow("32 characters") << QString(32, u'9') << true;
+    QTest::newRow("33 characters") << QString(33, u'9') << false;
+    QTest::newRow("comma") << "8,000" << false;
+    QTest::newRow("LF") << "12\n" << false;
+    QTest::newRow("CR") << "12\r" << false;
+    QTest::newRow("NUL") << QString(QChar(0)) + "12" << false;
+    QTest::newRow("DEL") << "12\x7f" << false;
+    QTest::newRow("next line (C1)") << QString::fromLatin1("12\x85") << false;
+    QTest::newRow("line separator") << QStringLiteral("12\u2028") << false;
+}
+
+void TestText::loggableValue() {
+    QFETCH(QString, value);
+    QFETCH(bool, kept);
+    QCOMPARE(StatsCsv::LoggableValue(value), kept ? value : QString());
 }
 
 QTEST_GUILESS_MAIN(TestText)

@@ -4,7 +4,9 @@
 #include "HistoryText.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace history {
 
@@ -20,20 +22,30 @@ QString formatValue(double value) {
     return text;
 }
 
-QString formatSpread(const Spread& spread, const QString& unit) {
+QString formatSpread(const Spread& spread, const QString& unit, SummaryForm form) {
     if (spread.count == 0)
         return HistoryText::NoValues;
-    return HistoryText::MinMeanMax.arg(formatValue(spread.min), formatValue(spread.mean), formatValue(spread.max),
-                                       unit);
+    return (form == SummaryForm::Full ? HistoryText::MinMeanMax : HistoryText::MinMeanMaxShort)
+        .arg(formatValue(spread.min), formatValue(spread.mean), formatValue(spread.max), unit);
 }
 
 } // namespace
 
 HistorySummary Summarise(const StatsHistory& history) {
-    HistorySummary summary;
-    const auto& records = history.records;
-    summary.records = qsizetype(records.size());
+    HistorySummary summary =
+        history.records.empty() ? HistorySummary()
+                                : Summarise(history.records, history.records.front().time, history.records.back().time);
     summary.skippedLines = history.skippedLines;
+    return summary;
+}
+
+HistorySummary Summarise(const std::vector<StatsRecord>& all, qint64 from, qint64 to) {
+    HistorySummary summary;
+    const auto begin =
+        std::lower_bound(all.begin(), all.end(), from, [](const StatsRecord& r, qint64 t) { return r.time < t; });
+    const auto end = std::upper_bound(begin, all.end(), to, [](qint64 t, const StatsRecord& r) { return t < r.time; });
+    const std::span<const StatsRecord> records(begin, end);
+    summary.records = qsizetype(records.size());
     if (records.empty())
         return summary;
     summary.first = records.front().time;
@@ -77,32 +89,70 @@ HistorySummary Summarise(const StatsHistory& history) {
     return summary;
 }
 
-QList<SummaryRow> SummaryRows(const HistorySummary& s) {
+QList<SummaryRow> SummaryRows(const HistorySummary& s, SummaryForm form) {
     const qsizetype pinged = s.upRecords + s.downRecords;
-    const QString upShare = pinged == 0
-                                ? HistoryText::NoPingResults
-                                : HistoryText::UpShareValue.arg(formatValue(100.0 * s.upRecords / pinged)).arg(pinged);
+    const QString share = formatValue(100.0 * s.upRecords / pinged);
+    const QString upShare = pinged == 0                  ? HistoryText::NoPingResults
+                            : form == SummaryForm::Short ? HistoryText::UpShareShort.arg(share)
+                                                         : HistoryText::UpShareValue.arg(share).arg(pinged);
+    const QString period = s.records == 0 ? HistoryText::NoRecordsShown
+                                          : HistoryText::PeriodValue.arg(FormatTime(s.first), FormatTime(s.last));
     return {
-        {HistoryText::Period, HistoryText::PeriodValue.arg(FormatTime(s.first), FormatTime(s.last))},
+        {HistoryText::Period, period},
         {HistoryText::Records, QString::number(s.records)},
-        {HistoryText::DownMargin, formatSpread(s.spreads[DownMargin], HistoryText::Decibel)},
-        {HistoryText::UpMargin, formatSpread(s.spreads[UpMargin], HistoryText::Decibel)},
-        {HistoryText::DownRate, formatSpread(s.spreads[DownRate], HistoryText::Kbps)},
-        {HistoryText::UpRate, formatSpread(s.spreads[UpRate], HistoryText::Kbps)},
+        {HistoryText::DownMargin, formatSpread(s.spreads[DownMargin], HistoryText::Decibel, form)},
+        {HistoryText::UpMargin, formatSpread(s.spreads[UpMargin], HistoryText::Decibel, form)},
+        {HistoryText::DownRate, formatSpread(s.spreads[DownRate], HistoryText::Kbps, form)},
+        {HistoryText::UpRate, formatSpread(s.spreads[UpRate], HistoryText::Kbps, form)},
         {HistoryText::Changes, QString::number(s.upToDown)},
         {HistoryText::UpShare, upShare},
         {HistoryText::Resyncs, QString::number(s.resyncs)},
-        {HistoryText::Skipped, QString::number(s.skippedLines)},
+        {HistoryText::Skipped, s.skippedLines ? QString::number(*s.skippedLines) : QString()},
     };
 }
 
 QString FormatTime(qint64 time) {
-    return QDateTime::fromMSecsSinceEpoch(time).toString(HistoryText::TimeFormat);
+    return StatsCsv::TimeStamp(QDateTime::fromMSecsSinceEpoch(time));
+}
+
+QString FormatDuration(qint64 milliseconds) {
+    const qint64 seconds = milliseconds / 1000;
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString OutagesLine(const SpanTotals& outages) {
+    return HistoryText::OutagesLine.arg(outages.count)
+        .arg(FormatDuration(outages.total), FormatDuration(outages.longest));
+}
+
+QString GapsLine(const SpanTotals& gaps) {
+    return HistoryText::GapsLine.arg(gaps.count).arg(FormatDuration(gaps.longest));
+}
+
+QString SpanLine(const TimeSpan& span) {
+    return HistoryText::SpanLine.arg(FormatTime(span.from), FormatTime(span.to), FormatDuration(span.length()));
+}
+
+QStringList OutageAndGapLines(const std::vector<StatsRecord>& records) {
+    const qint64 gapLimit = GapLimit(records);
+    const std::vector<TimeSpan> outages = DownSpans(records, gapLimit);
+    const std::vector<TimeSpan> gaps = Gaps(records, gapLimit);
+    QStringList lines;
+    for (const auto& [heading, spans] :
+         {std::pair{OutagesLine(Totals(outages)), &outages}, std::pair{GapsLine(Totals(gaps)), &gaps}}) {
+        lines << heading;
+        for (const TimeSpan& span : *spans)
+            lines << HistoryText::SpanIndent + SpanLine(span);
+    }
+    return lines;
 }
 
 QString RecordReadout(const StatsRecord& r) {
-    const QString ping = r.ping == PingState::Up     ? HistoryText::Up
-                         : r.ping == PingState::Down ? HistoryText::Down
+    const QString ping = r.ping == PingState::Up     ? StatsCsv::Up
+                         : r.ping == PingState::Down ? StatsCsv::Down
                                                      : HistoryText::NoPing;
     return HistoryText::Readout.arg(FormatTime(r.time), formatValue(r.values[DownRate]),
                                     formatValue(r.values[DownAttenuation]), formatValue(r.values[DownMargin]),

@@ -2,17 +2,21 @@
 // One line of stats.csv as the history reads it.
 #pragma once
 
+#include "text/StatsCsv.h"
+
 #include <QtGlobal>
 #include <array>
 #include <limits>
 
 namespace history {
 
-// The six statistics in the order a stats.csv record holds them.
-enum StatsField { DownRate, DownAttenuation, DownMargin, UpRate, UpAttenuation, UpMargin, FieldCount };
+// The six statistics, in the order a stats.csv record holds them.
+using StatsField = StatsCsv::Statistic;
+using enum StatsCsv::Statistic;
+inline constexpr int FieldCount = StatsCsv::StatisticCount;
 
 // The ping result the record carries; Unknown before the first result after start-up.
-enum class PingState : quint8 { Unknown, Up, Down };
+using PingState = StatsCsv::PingState;
 
 inline constexpr double NoValue = std::numeric_limits<double>::quiet_NaN();
 

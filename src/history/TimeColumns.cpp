@@ -9,24 +9,24 @@ namespace history {
 
 namespace {
 
-constexpr qint64 OneMinute = 60 * 1000;
-constexpr qint64 LongestRecordSpan = 60 * OneMinute;
-
-// Where the lowest and the highest value of one statistic lie within a column.
-struct Extremes {
-    const StatsRecord* low = nullptr;
-    const StatsRecord* high = nullptr;
+// One statistic's values gathered in the current column.
+struct Gathered {
+    int count = 0;
+    double timeSum = 0; // from the range's start, so that no precision is lost
+    double sum = 0;
+    double low = 0;
+    double high = 0;
+    qint64 firstTime = 0;
+    qint64 lastTime = 0;
 };
 
 } // namespace
 
-std::array<QList<QPointF>, FieldCount> ThinToColumns(const std::vector<StatsRecord>& records, qint64 from, qint64 to,
-                                                     int columns) {
-    std::array<QList<QPointF>, FieldCount> points;
+std::array<std::vector<Trace>, FieldCount> ThinToColumns(const std::vector<StatsRecord>& records, qint64 from,
+                                                         qint64 to, int columns, qint64 gapLimit) {
+    std::array<std::vector<Trace>, FieldCount> traces;
     if (records.empty() || to <= from || columns <= 0)
-        return points;
-    for (auto& list : points)
-        list.reserve(2 * columns + 4);
+        return traces;
     auto first = std::lower_bound(records.begin(), records.end(), from,
                                   [](const StatsRecord& r, qint64 t) { return r.time < t; });
     auto last =
@@ -37,17 +37,23 @@ std::array<QList<QPointF>, FieldCount> ThinToColumns(const std::vector<StatsReco
         ++last;
 
     const double columnWidth = double(to - from) / columns;
-    std::array<Extremes, FieldCount> column{};
-    auto flush = [&points, &column] {
+    // A hole narrower than a column cannot show at this scale; left open, it
+    // would blank the whole width between two columns.
+    const double widestJoined = std::max(double(gapLimit), columnWidth);
+    std::array<Gathered, FieldCount> column{};
+    // When the last value already drawn was taken, per statistic.
+    std::array<qint64, FieldCount> drawnUpTo;
+    drawnUpTo.fill(std::numeric_limits<qint64>::min());
+    auto flush = [&] {
         for (int f = 0; f < FieldCount; ++f) {
-            auto [low, high] = column[f];
-            if (!low)
+            const Gathered& g = column[f];
+            if (g.count == 0)
                 continue;
-            if (high < low)
-                std::swap(low, high);
-            points[f].append(QPointF(double(low->time), low->values[f]));
-            if (high != low)
-                points[f].append(QPointF(double(high->time), high->values[f]));
+            std::vector<Trace>& field = traces[f];
+            if (field.empty() || double(g.firstTime - drawnUpTo[f]) > widestJoined)
+                field.emplace_back();
+            field.back().push_back({double(from) + g.timeSum / g.count, g.low, g.sum / g.count, g.high});
+            drawnUpTo[f] = g.lastTime;
         }
         column = {};
     };
@@ -62,44 +68,21 @@ std::array<QList<QPointF>, FieldCount> ThinToColumns(const std::vector<StatsReco
             const double value = it->values[f];
             if (std::isnan(value))
                 continue;
-            Extremes& e = column[f];
-            if (!e.low || value < e.low->values[f])
-                e.low = &*it;
-            if (!e.high || value > e.high->values[f])
-                e.high = &*it;
+            Gathered& g = column[f];
+            if (g.count == 0) {
+                g.low = g.high = value;
+                g.firstTime = it->time;
+            }
+            ++g.count;
+            g.timeSum += double(it->time - from);
+            g.sum += value;
+            g.low = std::min(g.low, value);
+            g.high = std::max(g.high, value);
+            g.lastTime = it->time;
         }
     }
     flush();
-    return points;
-}
-
-std::vector<TimeSpan> DownSpans(const std::vector<StatsRecord>& records) {
-    std::vector<TimeSpan> spans;
-    for (size_t i = 0; i < records.size(); ++i) {
-        if (records[i].ping != PingState::Down)
-            continue;
-        const qint64 start = records[i].time;
-        const qint64 end =
-            i + 1 < records.size() ? std::min(records[i + 1].time, start + LongestRecordSpan) : start + OneMinute;
-        if (!spans.empty() && spans.back().to >= start)
-            spans.back().to = std::max(spans.back().to, end);
-        else
-            spans.push_back({start, end});
-    }
-    return spans;
-}
-
-std::vector<TimeSpan> VisibleSpans(const std::vector<TimeSpan>& spans, qint64 from, qint64 to, qint64 narrowest) {
-    std::vector<TimeSpan> visible;
-    auto it = std::upper_bound(spans.begin(), spans.end(), from, [](qint64 t, const TimeSpan& s) { return t < s.to; });
-    for (; it != spans.end() && it->from <= to; ++it) {
-        const TimeSpan span{it->from, std::max(it->to, it->from + narrowest)};
-        if (!visible.empty() && span.from - visible.back().to < narrowest)
-            visible.back().to = std::max(visible.back().to, span.to);
-        else
-            visible.push_back(span);
-    }
-    return visible;
+    return traces;
 }
 
 } // namespace history

@@ -2,10 +2,11 @@
 #include "HistoryChartView.h"
 
 #include "HistoryViewText.h"
+#include "TraceItem.h"
+#include "history/TimeTicks.h"
 
 #include <QAreaSeries>
-#include <QDateTime>
-#include <QDateTimeAxis>
+#include <QCategoryAxis>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMouseEvent>
@@ -18,33 +19,32 @@ namespace {
 const QColor DownColour(0x1f, 0x5f, 0xbf);
 const QColor UpColour(0xe0, 0x7b, 0x00);
 const QColor ShadeColour(0xe0, 0x30, 0x30, 0x50);
-constexpr qint64 TwoDays = 2 * 24 * 3600 * 1000LL;
-constexpr qint64 Quarter = 92 * 24 * 3600 * 1000LL;
 const QMargins ChartMargins(4, 2, 8, 2);
-constexpr int PixelsPerTimeLabel = 110;
 constexpr int ValueTicks = 5;
 constexpr double ValuePadding = 0.05; // of the values' spread, so no line runs along the frame
 constexpr double WheelStep = 120;     // one notch of a common mouse wheel
 constexpr double ZoomPerStep = 0.8;
+constexpr qreal TracesOverSeries = 100; // the traces are drawn over the shade and the grid
 
-QLineSeries* line(const QString& name, const QColor& colour) {
+// A series that only names its statistic in the legend: the traces draw its values.
+QLineSeries* legendEntry(const QString& name, const QColor& colour) {
     auto* series = new QLineSeries;
     series->setName(name);
-    QPen pen(colour);
-    pen.setWidthF(1.5);
-    series->setPen(pen);
+    series->setColor(colour);
     return series;
 }
 
 } // namespace
 
-HistoryChartView::HistoryChartView(const QString& title, const QString& downName, const QString& upName,
-                                   QWidget* parent)
-    : QChartView(parent), m_down(line(downName, DownColour)), m_up(line(upName, UpColour)), m_shadeTop(new QLineSeries),
-      m_shade(new QAreaSeries(m_shadeTop)), m_time(new QDateTimeAxis), m_values(new QValueAxis),
-      m_shadeHeight(new QValueAxis) {
+HistoryChartView::HistoryChartView(const QString& unit, const QString& downName, const QString& upName, QWidget* parent)
+    : QChartView(parent), m_down(legendEntry(downName, DownColour)), m_up(legendEntry(upName, UpColour)),
+      m_shadeTop(new QLineSeries), m_shade(new QAreaSeries(m_shadeTop)), m_time(new QCategoryAxis),
+      m_values(new QValueAxis), m_shadeHeight(new QValueAxis) {
     auto* c = new QChart;
-    c->setTitle(title);
+    m_traces = new TraceItem(DownColour, UpColour, c);
+    m_traces->setZValue(TracesOverSeries);
+    // Labels stand at their ticks, not between them.
+    m_time->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     c->setMargins(ChartMargins);
     c->setBackgroundRoundness(0);
     c->legend()->setAlignment(Qt::AlignTop);
@@ -68,6 +68,12 @@ HistoryChartView::HistoryChartView(const QString& title, const QString& downName
     m_shadeHeight->setRange(0, 1);
     m_shadeHeight->setVisible(false);
     m_values->setLabelFormat(QStringLiteral("%g"));
+    // The unit stands beside the values, as the legend names them: the plots keep the height a title would take.
+    m_values->setTitleText(unit);
+    QFont titleFont = m_values->titleFont();
+    titleFont.setPointSizeF(font().pointSizeF());
+    titleFont.setBold(false);
+    m_values->setTitleFont(titleFont);
     setChart(c);
     setRenderHint(QPainter::Antialiasing);
     setMouseTracking(true);
@@ -78,35 +84,39 @@ HistoryChartView::HistoryChartView(const QString& title, const QString& downName
         m_plotArea = area;
         // Taken now, while the area still matches the margins it was laid out with.
         m_naturalLeft = qRound(area.left()) - m_extraLeft;
+        placeTraces();
         emit plotAreaChanged();
     });
 }
 
-void HistoryChartView::showRange(const QList<QPointF>& down, const QList<QPointF>& up,
+void HistoryChartView::showRange(std::vector<history::Trace> down, std::vector<history::Trace> up,
                                  const std::vector<history::TimeSpan>& shaded, qint64 from, qint64 to) {
-    m_down->replace(down);
-    m_up->replace(up);
     QList<QPointF> top;
     top.reserve(qsizetype(shaded.size()) * 4);
     for (const history::TimeSpan& span : shaded)
         top << QPointF(span.from, 0) << QPointF(span.from, 1) << QPointF(span.to, 1) << QPointF(span.to, 0);
     m_shadeTop->replace(top);
 
-    const qint64 span = to - from;
-    m_time->setFormat(span <= TwoDays   ? HistoryViewText::HoursFormat
-                      : span <= Quarter ? HistoryViewText::DaysFormat
-                                        : HistoryViewText::MonthsFormat);
+    m_from = from;
+    m_to = to;
+    for (const QString& label : m_time->categoriesLabels())
+        m_time->remove(label);
+    m_time->setStartValue(double(from));
     // From the view's width, not the plot's: the labels move the plot's edges,
     // and a count taken from them could keep changing its own cause.
-    m_time->setTickCount(std::max(2, width() / PixelsPerTimeLabel));
-    m_time->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
+    const int characters = width() / std::max(1, QFontMetrics(m_time->labelsFont()).horizontalAdvance(u'0'));
+    for (const history::TimeTick& tick : history::CalendarTicks(from, to, characters))
+        m_time->append(tick.label, double(tick.time));
+    m_time->setRange(double(from), double(to));
 
     double low = INFINITY;
     double high = -INFINITY;
-    for (const QList<QPointF>* points : {&down, &up}) {
-        for (const QPointF& p : *points) {
-            low = std::min(low, p.y());
-            high = std::max(high, p.y());
+    for (const std::vector<history::Trace>* traces : {&down, &up}) {
+        for (const history::Trace& trace : *traces) {
+            for (const history::ColumnValues& c : trace) {
+                low = std::min(low, c.low);
+                high = std::max(high, c.high);
+            }
         }
     }
     if (low > high) {
@@ -121,6 +131,12 @@ void HistoryChartView::showRange(const QList<QPointF>& down, const QList<QPointF
     m_values->setTickCount(ValueTicks);
     m_values->setRange(low, high);
     m_values->applyNiceNumbers();
+    m_traces->setTraces(std::move(down), std::move(up));
+    placeTraces();
+}
+
+void HistoryChartView::placeTraces() {
+    m_traces->setGeometry(chart()->plotArea(), m_from, m_to, m_values->min(), m_values->max());
 }
 
 void HistoryChartView::setShadeInLegend(bool shown) {

@@ -1,29 +1,32 @@
 // SPDX-License-Identifier: MIT
-// One of the history's charts: a downstream and an upstream line over time,
-// with the "Down" stretches shaded behind them. It draws what it is given and
-// turns the mouse into requests on the shared time axis.
+// One of the history's charts: a downstream and an upstream statistic over
+// time, with the "Down" stretches shaded behind them and ticks at round
+// calendar times. It draws what it is given and turns the mouse into requests
+// on the shared time axis.
 #pragma once
 
 #include "history/TimeColumns.h"
+#include "history/TimeSpans.h"
 
 #include <QChartView>
 #include <QString>
 #include <optional>
 
 class QAreaSeries;
-class QDateTimeAxis;
+class QCategoryAxis;
 class QLineSeries;
 class QValueAxis;
+class TraceItem;
 
 class HistoryChartView : public QChartView {
     Q_OBJECT
 
 public:
-    HistoryChartView(const QString& title, const QString& downName, const QString& upName, QWidget* parent = nullptr);
+    HistoryChartView(const QString& unit, const QString& downName, const QString& upName, QWidget* parent = nullptr);
 
-    // Shows both lines and the shaded spans over [from, to].
-    void showRange(const QList<QPointF>& down, const QList<QPointF>& up, const std::vector<history::TimeSpan>& shaded,
-                   qint64 from, qint64 to);
+    // Shows both statistics' traces and the shaded spans over [from, to].
+    void showRange(std::vector<history::Trace> down, std::vector<history::Trace> up,
+                   const std::vector<history::TimeSpan>& shaded, qint64 from, qint64 to);
     void setShadeInLegend(bool shown);
 
     // The time at x of the view, in milliseconds since the epoch.
@@ -34,6 +37,7 @@ public:
     int naturalLeft() const;
     void setExtraLeft(int pixels);
 
+    // The series stand in the legend; the traces are drawn over them.
     QLineSeries* downSeries() const { return m_down; }
 
 signals:
@@ -51,13 +55,18 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void placeTraces();
+
     QLineSeries* m_down;
     QLineSeries* m_up;
     QLineSeries* m_shadeTop;
     QAreaSeries* m_shade;
-    QDateTimeAxis* m_time;
+    QCategoryAxis* m_time;
     QValueAxis* m_values;
     QValueAxis* m_shadeHeight;
+    TraceItem* m_traces;
+    qint64 m_from = 0;
+    qint64 m_to = 1;
     int m_extraLeft = 0;
     int m_naturalLeft = 0;
     QRectF m_plotArea;

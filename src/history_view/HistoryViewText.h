@@ -8,9 +8,6 @@ namespace HistoryViewText {
 
 inline const QString Title = QStringLiteral("Line Warden - Line history");
 
-inline const QString MarginChart = QStringLiteral("Margin (dB)");
-inline const QString RateChart = QStringLiteral("Connection rate (kbit/s)");
-inline const QString AttenuationChart = QStringLiteral("Attenuation (dB)");
 inline const QString PingDown = QStringLiteral("Ping Down");
 
 inline const QString Range = QStringLiteral("Show:");
@@ -22,9 +19,19 @@ inline const QString All = QStringLiteral("All");
 inline const QString Hint = QStringLiteral("Point at a chart to read its record. The mouse wheel zooms, "
                                            "dragging moves along the time axis.");
 
-// Time axis labels for a range up to two days, up to a quarter year, and longer.
-inline const QString HoursFormat = QStringLiteral("dd/MM hh:mm");
-inline const QString DaysFormat = QStringLiteral("dd/MM");
-inline const QString MonthsFormat = QStringLiteral("MM/yyyy");
+inline const QString Open = QStringLiteral("&Open...");
+inline const QString OpenTitle = QStringLiteral("Open a statistics file");
+inline const QString OpenFilter = QStringLiteral("Line statistics (*.csv);;All files (*)");
+
+// The summary's two columns.
+inline const QString ThisView = QStringLiteral("This view");
+inline const QString WholeFile = QStringLiteral("Whole file");
+
+// The list of outages and gaps.
+inline const QString SpanKind = QStringLiteral("What");
+inline const QString SpanFrom = QStringLiteral("From");
+inline const QString SpanTo = QStringLiteral("To");
+inline const QString SpanLength = QStringLiteral("Duration");
+inline const QString SpanHint = QStringLiteral("Click a line to show it.");
 
 } // namespace HistoryViewText

@@ -3,14 +3,23 @@
 
 #include "HistoryChartView.h"
 #include "HistoryViewText.h"
+#include "SpanListModel.h"
 #include "history/HistoryText.h"
+#include "history/TimeColumns.h"
 
 #include <QChart>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -22,10 +31,15 @@ constexpr qint64 Minute = 60 * 1000;
 constexpr qint64 Day = 24 * 60 * Minute;
 constexpr qint64 ShortestRange = 10 * Minute;
 constexpr int MaxLayoutRounds = 20;
-constexpr int SummaryColumns = 2; // caption and value pairs side by side
+constexpr int SummaryGroups = 2; // caption, view and file columns side by side
+constexpr int SpanCellPadding = 12;
+// A trace's column is this many pixels wide: enough to look continuous, and
+// wide enough for its mean to smooth what a pixel's worth of records does.
+constexpr int PixelsPerColumn = 3;
+constexpr int ChartMinimumHeight = 130;
 
 struct ChartLayout {
-    const QString& title;
+    const QString& unit;
     const QString& downName;
     const QString& upName;
     StatsField down;
@@ -33,70 +47,163 @@ struct ChartLayout {
 };
 
 const ChartLayout chartLayouts[] = {
-    {HistoryViewText::MarginChart, HistoryText::DownMargin, HistoryText::UpMargin, DownMargin, UpMargin},
-    {HistoryViewText::RateChart, HistoryText::DownRate, HistoryText::UpRate, DownRate, UpRate},
-    {HistoryViewText::AttenuationChart, HistoryText::DownAttenuation, HistoryText::UpAttenuation, DownAttenuation,
-     UpAttenuation},
+    {HistoryText::Decibel, HistoryText::DownMargin, HistoryText::UpMargin, DownMargin, UpMargin},
+    {HistoryText::Kbps, HistoryText::DownRate, HistoryText::UpRate, DownRate, UpRate},
+    {HistoryText::Decibel, HistoryText::DownAttenuation, HistoryText::UpAttenuation, DownAttenuation, UpAttenuation},
 };
 
-QWidget* summaryPanel(const HistorySummary& summary, QWidget* parent) {
-    auto* panel = new QWidget(parent);
-    auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(12);
-    const QList<SummaryRow> rows = SummaryRows(summary);
-    const qsizetype perColumn = (rows.size() + SummaryColumns - 1) / SummaryColumns;
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        const int row = int(i % perColumn);
-        const int column = int(i / perColumn) * 2;
-        auto* caption = new QLabel(rows[i].caption + u':', panel);
-        caption->setStyleSheet(QStringLiteral("font-weight: bold"));
-        grid->addWidget(caption, row, column);
-        grid->addWidget(new QLabel(rows[i].value, panel), row, column + 1);
-    }
-    grid->setColumnStretch(SummaryColumns * 2 - 1, 1);
-    return panel;
+QLabel* boldLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setStyleSheet(QStringLiteral("font-weight: bold"));
+    return label;
 }
 
 } // namespace
 
 HistoryWindow::HistoryWindow(StatsHistory history, const QString& path, QWidget* parent)
-    : QWidget(parent), m_history(std::move(history)) {
+    : QWidget(parent), m_path(path) {
     setWindowTitle(HistoryViewText::Title);
     auto* layout = new QVBoxLayout(this);
-    const QString problem = HistoryProblem(m_history, path);
-    if (!problem.isEmpty()) {
-        m_message = new QLabel(problem, this);
-        m_message->setAlignment(Qt::AlignCenter);
-        m_message->setWordWrap(true);
-        layout->addWidget(m_message);
-        return;
-    }
-    m_summary = Summarise(m_history);
-    m_downSpans = DownSpans(m_history.records);
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(summaryPanel(m_summary, this), 1);
-    top->addWidget(new QLabel(HistoryViewText::Range, this), 0, Qt::AlignTop);
+    m_summaryPanel = new QWidget(this);
+    layout->addWidget(m_summaryPanel);
+    // The controls head the panel of outages and gaps; the panel stands alone
+    // when there is nothing to show, to open another file.
     m_rangeBox = new QComboBox(this);
     m_rangeBox->addItems(
         {HistoryViewText::LastDay, HistoryViewText::LastWeek, HistoryViewText::LastMonth, HistoryViewText::All});
-    m_rangeBox->setCurrentIndex(int(Range::All));
-    top->addWidget(m_rangeBox, 0, Qt::AlignTop);
-    layout->addLayout(top);
-    buildCharts();
+    auto* open = new QPushButton(HistoryViewText::Open, this);
+    auto* controls = new QHBoxLayout;
+    m_rangeLabel = new QLabel(HistoryViewText::Range, this);
+    controls->addWidget(m_rangeLabel);
+    controls->addWidget(m_rangeBox, 1);
+    controls->addWidget(open);
+    m_side = new QVBoxLayout;
+    m_side->addLayout(controls);
+    m_message = new QLabel(this);
+    m_message->setAlignment(Qt::AlignCenter);
+    m_message->setWordWrap(true);
+    m_view = new QWidget(this);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(m_message, 1);
+    middle->addWidget(m_view, 1);
+    middle->addLayout(m_side);
+    layout->addLayout(middle, 1);
     m_readout = new QLabel(HistoryViewText::Hint, this);
     layout->addWidget(m_readout);
     connect(m_rangeBox, &QComboBox::activated, this, [this](int index) { showRange(Range(index)); });
+    connect(open, &QPushButton::clicked, this, [this] {
+        const QString chosen = QFileDialog::getOpenFileName(
+            this, HistoryViewText::OpenTitle, QFileInfo(m_path).absolutePath(), HistoryViewText::OpenFilter);
+        if (!chosen.isEmpty())
+            openFile(chosen);
+    });
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &HistoryWindow::followFile);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &HistoryWindow::followFile);
+    m_history = std::move(history);
+    showHistory();
     showRange(Range::All);
+    watch();
 }
 
-void HistoryWindow::buildCharts() {
+void HistoryWindow::openFile(const QString& path) {
+    m_path = path;
+    m_history = ReadStatsFile(path);
+    showHistory();
+    showRange(Range::All);
+    watch();
+}
+
+// The file and its folder: the folder tells when the file is created or replaced.
+void HistoryWindow::watch() {
+    const QStringList watched = m_watcher.files() + m_watcher.directories();
+    if (!watched.isEmpty())
+        m_watcher.removePaths(watched);
+    const QFileInfo file(m_path);
+    m_watcher.addPath(file.absolutePath());
+    if (file.exists())
+        m_watcher.addPath(file.absoluteFilePath());
+}
+
+void HistoryWindow::followFile() {
+    const bool hadRecords = m_history.status == StatsHistory::Status::Read;
+    const qint64 lastBefore = m_summary.last;
+    const qint64 from = m_from;
+    const qint64 to = m_to;
+    const bool changed = FollowStatsFile(m_history, m_path);
+    watch();
+    if (!changed)
+        return;
+    showHistory();
+    if (m_history.status != StatsHistory::Status::Read)
+        return;
+    // The view stays as it was: a range of the box ends at the last record again,
+    // and a view that showed the last record moves on with it.
+    if (!hadRecords)
+        showRange(Range::All);
+    else if (m_rangeBox->currentIndex() >= 0)
+        showRange(Range(m_rangeBox->currentIndex()));
+    else if (to >= lastBefore)
+        setTimeRange(from + (m_summary.last - lastBefore), to + (m_summary.last - lastBefore));
+    else
+        setTimeRange(from, to);
+}
+
+void HistoryWindow::showHistory() {
+    const QString problem = HistoryProblem(m_history, m_path);
+    m_message->setText(problem);
+    m_message->setVisible(!problem.isEmpty());
+    for (QWidget* widget :
+         {m_view, m_summaryPanel, static_cast<QWidget*>(m_rangeBox), static_cast<QWidget*>(m_readout)})
+        widget->setVisible(problem.isEmpty());
+    if (!problem.isEmpty())
+        return;
+    if (!m_charts[0])
+        buildView();
+    m_summary = Summarise(m_history);
+    m_gapLimit = GapLimit(m_history.records);
+    m_downSpans = DownSpans(m_history.records, m_gapLimit);
+    m_gaps = Gaps(m_history.records, m_gapLimit);
+    showSummary(m_summary, true);
+    m_outages->setText(OutagesLine(Totals(m_downSpans)));
+    m_gapsLine->setText(GapsLine(Totals(m_gaps)));
+    m_spans->setSpans(m_downSpans, m_gaps);
+}
+
+void HistoryWindow::buildView() {
+    // The summary: each caption with the view's figure and the whole file's beside it.
+    auto* grid = new QGridLayout(m_summaryPanel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(1);
+    const QList<SummaryRow> rows = SummaryRows(m_summary, SummaryForm::Short);
+    const qsizetype perGroup = (rows.size() + SummaryGroups - 1) / SummaryGroups;
+    for (int group = 0; group < SummaryGroups; ++group) {
+        auto* heading = new QLabel(HistoryText::MinMeanMaxHeading, m_summaryPanel);
+        heading->setEnabled(false);
+        grid->addWidget(heading, 0, group * 3);
+        grid->addWidget(boldLabel(HistoryViewText::ThisView, m_summaryPanel), 0, group * 3 + 1);
+        grid->addWidget(boldLabel(HistoryViewText::WholeFile, m_summaryPanel), 0, group * 3 + 2);
+    }
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const int row = int(i % perGroup) + 1;
+        const int column = int(i / perGroup) * 3;
+        grid->addWidget(boldLabel(rows[i].caption + u':', m_summaryPanel), row, column);
+        auto& values = m_summaryValues[rows[i].caption];
+        for (int v = 0; v < 2; ++v) {
+            values[v] = new QLabel(m_summaryPanel);
+            grid->addWidget(values[v], row, column + 1 + v);
+        }
+    }
+    grid->setColumnStretch(SummaryGroups * 3 - 1, 1);
+
+    auto* charts = new QVBoxLayout(m_view);
+    charts->setContentsMargins(0, 0, 0, 0);
     for (size_t i = 0; i < m_charts.size(); ++i) {
         const ChartLayout& c = chartLayouts[i];
-        auto* chart = new HistoryChartView(c.title, c.downName, c.upName, this);
+        auto* chart = new HistoryChartView(c.unit, c.downName, c.upName, m_view);
         chart->setShadeInLegend(i == 0);
-        layout()->addWidget(chart);
+        chart->setMinimumHeight(ChartMinimumHeight);
+        charts->addWidget(chart);
         m_charts[i] = chart;
         connect(chart, &HistoryChartView::zoomRequested, this, &HistoryWindow::zoom);
         connect(chart, &HistoryChartView::panRequested, this, &HistoryWindow::pan);
@@ -105,6 +212,44 @@ void HistoryWindow::buildCharts() {
         if (i == 0)
             connect(chart, &HistoryChartView::resized, this, &HistoryWindow::redraw);
     }
+
+    m_outages = new QLabel(this);
+    m_gapsLine = new QLabel(this);
+    m_spans = new SpanListModel(this);
+    m_spanTable = new QTableView(this);
+    m_spanTable->setModel(m_spans);
+    m_spanTable->verticalHeader()->hide();
+    m_spanTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    m_spanTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_spanTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_spanTable->setToolTip(HistoryViewText::SpanHint);
+    // Wide enough for its columns without a horizontal scroll bar, whatever the rows hold.
+    int width = 2 * m_spanTable->frameWidth() + m_spanTable->verticalScrollBar()->sizeHint().width();
+    const QString widest[] = {HistoryText::Outage, FormatTime(0), FormatTime(0), FormatDuration(999 * 3600 * 1000LL)};
+    for (int column = 0; column < m_spans->columnCount(); ++column) {
+        const QString header = m_spans->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int columnWidth =
+            std::max(fontMetrics().horizontalAdvance(widest[column]), fontMetrics().horizontalAdvance(header)) +
+            SpanCellPadding;
+        m_spanTable->setColumnWidth(column, columnWidth);
+        width += columnWidth;
+    }
+    m_spanTable->setFixedWidth(width);
+    connect(m_spanTable, &QTableView::clicked, this, &HistoryWindow::showSpan);
+    connect(m_spanTable, &QTableView::activated, this, &HistoryWindow::showSpan);
+    m_side->addWidget(m_outages);
+    m_side->addWidget(m_gapsLine);
+    m_side->addWidget(m_spanTable, 1);
+}
+
+void HistoryWindow::showSummary(const HistorySummary& summary, bool wholeFile) {
+    for (const SummaryRow& row : SummaryRows(summary, SummaryForm::Short))
+        m_summaryValues[row.caption][wholeFile]->setText(row.value);
+}
+
+QString HistoryWindow::summaryValue(const QString& caption, bool wholeFile) const {
+    const auto values = m_summaryValues.value(caption);
+    return values[wholeFile] ? values[wholeFile]->text() : QString();
 }
 
 void HistoryWindow::showRange(Range range) {
@@ -131,13 +276,17 @@ void HistoryWindow::showRange(Range range) {
 void HistoryWindow::setTimeRange(qint64 from, qint64 to) {
     if (m_history.records.empty())
         return;
-    // Never beyond the records, and never so narrow that no minute record is left.
-    const qint64 first = m_summary.first;
-    const qint64 last = std::max(m_summary.last, first + ShortestRange);
+    // Never beyond the records, and never so narrow that no minute record is
+    // left; records closer together than that are shown in the middle.
+    qint64 first = m_summary.first;
+    qint64 last = m_summary.last;
+    if (last - first < ShortestRange) {
+        first = first + (last - first) / 2 - ShortestRange / 2;
+        last = first + ShortestRange;
+    }
     const qint64 span = std::clamp(to - from, ShortestRange, last - first);
-    from = std::clamp(from, first, last - span);
-    m_from = from;
-    m_to = from + span;
+    m_from = std::clamp(from, first, last - span);
+    m_to = m_from + span;
     redraw();
 }
 
@@ -153,6 +302,16 @@ void HistoryWindow::pan(qint64 by) {
     setTimeRange(m_from + by, m_to + by);
 }
 
+// A stretch from the list, with as much time again on each side, ten minutes at least.
+void HistoryWindow::showSpan(const QModelIndex& index) {
+    if (!index.isValid())
+        return;
+    const TimeSpan span = m_spans->span(index.row());
+    const qint64 around = std::max(span.length(), ShortestRange);
+    m_rangeBox->setCurrentIndex(-1);
+    setTimeRange(span.from - around, span.to + around);
+}
+
 void HistoryWindow::showRecordAt(double time) {
     const qsizetype at = NearestRecord(m_history.records, qint64(time));
     if (at >= 0)
@@ -160,14 +319,30 @@ void HistoryWindow::showRecordAt(double time) {
 }
 
 void HistoryWindow::redraw() {
-    // A column per pixel of the chart's width: a little more than its plot has,
-    // and free of the plot's edges, which move with the labels drawn.
-    const int columns = std::max(1, m_charts[0]->width());
-    const auto points = ThinToColumns(m_history.records, m_from, m_to, columns);
-    // Two columns at the least, so that anti-aliasing cannot fade a short outage away.
-    const auto shaded = VisibleSpans(m_downSpans, m_from, m_to, std::max<qint64>(1, 2 * (m_to - m_from) / columns));
+    if (!m_charts[0] || m_history.records.empty())
+        return;
+    showSummary(Summarise(m_history.records, m_from, m_to), false);
+    // Columns from the chart's width: a little more than its plot has, and
+    // free of the plot's edges, which move with the labels drawn.
+    const int pixels = std::max(1, m_charts[0]->width());
+    int columns = std::max(1, pixels / PixelsPerColumn);
+    qint64 start = m_from;
+    qint64 end = m_to;
+    // Columns longer than a day become whole days from midnight: each shows its
+    // day's mean and swing, where columns that do not divide the day would
+    // beat against the daily swing of the margins.
+    if (const qint64 length = (end - start) / columns; length > Day) {
+        const qint64 days = (length + Day - 1) / Day;
+        start = QDateTime(QDateTime::fromMSecsSinceEpoch(m_from).date(), QTime(0, 0)).toMSecsSinceEpoch();
+        columns = int((end - start + days * Day - 1) / (days * Day));
+        end = start + columns * days * Day;
+    }
+    auto traces = ThinToColumns(m_history.records, start, end, columns, m_gapLimit);
+    // Two pixels at the least, so that anti-aliasing cannot fade a short outage away.
+    const auto shaded = VisibleSpans(m_downSpans, m_from, m_to, std::max<qint64>(1, 2 * (m_to - m_from) / pixels));
     for (size_t i = 0; i < m_charts.size(); ++i)
-        m_charts[i]->showRange(points[chartLayouts[i].down], points[chartLayouts[i].up], shaded, m_from, m_to);
+        m_charts[i]->showRange(std::move(traces[chartLayouts[i].down]), std::move(traces[chartLayouts[i].up]), shaded,
+                               m_from, m_to);
 }
 
 std::array<QRectF, 3> HistoryWindow::plotAreas() const {
@@ -188,6 +363,9 @@ void HistoryWindow::alignPlots() {
 }
 
 QImage HistoryWindow::render(QSize size) {
+    // A picture is drawn at the size asked for: offscreen there is no window
+    // manager to be told a smallest size.
+    layout()->setSizeConstraint(QLayout::SetNoConstraint);
     resize(size);
     show();
     // The charts lay themselves out in posted events and then line up: a few

@@ -2,6 +2,7 @@
 #include "PingMonitor.h"
 
 #include "PingText.h"
+#include "text/StatsCsv.h"
 #include "text/modMisc.h"
 
 #include <QTimer>
@@ -92,7 +93,7 @@ void PingMonitor::tmrPing_Timer() {
 }
 
 void PingMonitor::showState() {
-    m_pingStateText = m_pingUp ? PingText::StateUp : PingText::StateDown;
+    m_pingStateText = m_pingUp ? StatsCsv::Up : StatsCsv::Down;
     emit pingStateTextChanged(m_pingStateText);
     m_window.SetWindowIcon(m_pingUp ? PingIcon::Up : PingIcon::Down);
     m_trayTip = m_appTitle + (m_pingUp ? PingText::TipUp : PingText::TipDown);

@@ -14,8 +14,6 @@ inline const QString MenuStopPinging = QStringLiteral("Stop Pinging");
 
 inline const QString LabelUp = QStringLiteral("UP");
 inline const QString LabelDown = QStringLiteral("DOWN");
-inline const QString StateUp = QStringLiteral("Up");
-inline const QString StateDown = QStringLiteral("Down");
 inline const QString TipUp = QStringLiteral(" - UP");
 inline const QString TipDown = QStringLiteral(" - DOWN");
 

@@ -4,6 +4,7 @@
 #include "StatsRecords.h"
 #include "StatsText.h"
 #include "script_engine/TarnTelnet.h"
+#include "text/StatsCsv.h"
 #include "text/modMisc.h"
 
 #include <limits>
@@ -104,7 +105,7 @@ void StatsCollector::TarnTelnet1_ScriptComplete() {
     const LineStats stats = StatsExtraction::ReadLineStats(m_conversationTable);
 
     StatsRecords::AppendToAppFile(m_folder, StatsRecords::StatsCsvRecord(stats, m_pingStateText, m_clock()),
-                                  CsvFileName);
+                                  StatsCsv::FileName);
     const QString readable = StatsRecords::StatsTextRecord(stats, m_pingStateText, m_pingStateChanged, m_clock());
     emit recordShown(readable);
     StatsRecords::AppendToAppFile(m_folder, readable, TextFileName);

@@ -17,22 +17,46 @@ namespace {
 constexpr double MarginLimit = 100;
 constexpr double MarginWrap = 2147483648.0; // 2^31
 
-// An empty text has no lines at all, not one empty line.
-QStringList splitLines(const QString& text) {
-    return text.isEmpty() ? QStringList() : text.split(CRLF);
+// An empty text has no lines at all, not one empty line. Routers end their
+// lines with CR LF, LF, or CR CR LF; any of them, or a mix, ends a line here,
+// and the empty lines a CR CR LF leaves go with the other empty lines.
+QStringList splitLines(QStringView text) {
+    QStringList lines;
+    if (text.isEmpty())
+        return lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != modMisc::CR && text[i] != modMisc::LF)
+            continue;
+        lines.append(text.sliced(start, i - start).toString());
+        if (text[i] == modMisc::CR && i + 1 < text.size() && text[i + 1] == modMisc::LF)
+            ++i;
+        start = i + 1;
+    }
+    lines.append(text.sliced(start).toString());
+    return lines;
+}
+
+// Digits after the point in the shortest form of a number.
+int decimalsOf(double number) {
+    const QString shortest = QString::number(number, 'f', QLocale::FloatingPointShortest);
+    const qsizetype point = shortest.indexOf(u'.');
+    return point < 0 ? 0 : int(shortest.size() - point - 1);
 }
 
 } // namespace
 
 ConversationTable ParseConversation(const QStringList& conversation) {
     ConversationTable table(conversation.size());
-    const QString separator(TarnText::Separator);
     for (qsizetype i = 0; i < conversation.size(); ++i) {
         const QString& entry = conversation.at(i);
         if (!entry.contains(TarnText::Separator))
             continue;
-        table[i].Command = modMisc::GetField(entry, separator, 1);
-        table[i].Lines = splitLines(modMisc::GetField(entry, separator, 2));
+        // The command ends at the first separator; the answer is all that
+        // follows, "¤" bytes from the router included.
+        const qsizetype at = entry.indexOf(TarnText::Separator);
+        table[i].Command = entry.first(at);
+        table[i].Lines = splitLines(QStringView(entry).sliced(at + 1));
     }
     return table;
 }
@@ -83,8 +107,17 @@ QString ExtractBetween(QStringView startKey, QStringView endKey, QStringView tex
 void FixMarginValue(QString& value) {
     const double number = modMisc::LeadingNumber(value);
     // A number too large for a double has no plain decimal form; it stays as printed.
-    if (number > MarginLimit && std::isfinite(number))
-        value = QString::number(number - MarginWrap, 'f', QLocale::FloatingPointShortest);
+    // The difference keeps the decimals the router printed: 2147483658.7 is
+    // 10.7, not the 10.699999809265137 that the subtraction leaves.
+    if (number > MarginLimit && std::isfinite(number)) {
+        value = QString::number(number - MarginWrap, 'f', decimalsOf(number));
+        if (value.contains(u'.')) {
+            while (value.endsWith(u'0'))
+                value.chop(1);
+            if (value.endsWith(u'.'))
+                value.chop(1);
+        }
+    }
 }
 
 QString CollapseRepeats(QStringView text, QStringView separator) {

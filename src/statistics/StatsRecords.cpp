@@ -2,6 +2,7 @@
 #include "StatsRecords.h"
 
 #include "StatsText.h"
+#include "text/StatsCsv.h"
 #include "text/modMisc.h"
 
 #include <QDir>
@@ -11,19 +12,28 @@
 
 namespace StatsRecords {
 
-QString TimeStamp(const QDateTime& when) {
-    return when.toString(StatsText::TimeStampFormat);
+LineStats AsWritten(const LineStats& stats) {
+    using StatsCsv::LoggableValue;
+    return {LoggableValue(stats.UsRate),   LoggableValue(stats.DsRate),        LoggableValue(stats.DsAttenuation),
+            LoggableValue(stats.DsMargin), LoggableValue(stats.UsAttenuation), LoggableValue(stats.UsMargin)};
 }
 
 QString StatsCsvRecord(const LineStats& stats, const QString& pingStateText, const QDateTime& when) {
-    return QStringList{TimeStamp(when), stats.DsRate,        stats.DsAttenuation, stats.DsMargin,
-                       stats.UsRate,    stats.UsAttenuation, stats.UsMargin,      pingStateText}
-        .join(u',');
+    const LineStats s = AsWritten(stats);
+    std::array<QString, StatsCsv::StatisticCount> values;
+    values[StatsCsv::DownRate] = s.DsRate;
+    values[StatsCsv::DownAttenuation] = s.DsAttenuation;
+    values[StatsCsv::DownMargin] = s.DsMargin;
+    values[StatsCsv::UpRate] = s.UsRate;
+    values[StatsCsv::UpAttenuation] = s.UsAttenuation;
+    values[StatsCsv::UpMargin] = s.UsMargin;
+    return StatsCsv::Record(when, values, pingStateText);
 }
 
 QString StatsTextRecord(const LineStats& stats, const QString& pingStateText, bool pingStateChanged,
                         const QDateTime& when) {
-    QString record = TimeStamp(when) + u'\t' + stats.DsRate + StatsText::FieldSeparator + stats.DsMargin +
+    const LineStats s = AsWritten(stats);
+    QString record = StatsCsv::TimeStamp(when) + u'\t' + s.DsRate + StatsText::FieldSeparator + s.DsMargin +
                      StatsText::FieldSeparator + pingStateText;
     if (pingStateChanged)
         record += StatsText::ChangedMark;

@@ -9,8 +9,9 @@
 
 namespace StatsRecords {
 
-// "dd/mm/yyyy hh:mm", local time, 24-hour clock.
-QString TimeStamp(const QDateTime& when);
+// The six values as both records write them: a value that could break a
+// record's line is written empty (see StatsCsv::LoggableValue).
+LineStats AsWritten(const LineStats& stats);
 
 // For stats.csv: time stamp, the downstream then the upstream rate, attenuation
 // and margin, and the last ping result, joined by "," without quoting.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The statistics side's own texts: what it sends the router, what it looks for
-// in the answer, and the names and formats of its records.
+// in the answer, and stats.txt's name and readable record (stats.csv's are
+// StatsCsv's).
 #pragma once
 
 #include <QString>
@@ -31,9 +32,7 @@ inline const QString UsAttenuationKey = QStringLiteral("US Line Attenuation:");
 inline const QString UsMarginKey = QStringLiteral("US Margin:");
 inline const QString EndOfLine = QStringLiteral("[EOL]");
 
-inline const QString CsvFileName = QStringLiteral("stats.csv");
 inline const QString TextFileName = QStringLiteral("stats.txt");
-inline const QString TimeStampFormat = QStringLiteral("dd/MM/yyyy hh:mm");
 inline const QString FieldSeparator = QStringLiteral(", ");
 inline const QString ChangedMark = QStringLiteral(", Changed");
 
