@@ -329,12 +329,17 @@ private slots:
         QVERIFY(!c.tmrStats.isActive());
     }
 
-    // Ticks count to the interval; the counter and the flag reset even when a
-    // collection is already running, and a second request starts nothing.
+    // Ticks count to the interval, from 0 at every start; the counter and the flag
+    // reset even when a collection is already running, and a second request starts nothing.
     void schedule() {
         CollectorRig c;
         c.stats.StartSchedule(u"3"_s, true);
         QVERIFY(c.tmrStats.isActive());
+        c.stats.tmrStats_Timer();
+        c.stats.tmrStats_Timer();
+        // Start after Stop counts from 0 again.
+        c.stats.StopSchedule(true);
+        c.stats.StartSchedule(u"3"_s, true);
         c.stats.tmrStats_Timer();
         c.stats.tmrStats_Timer();
         QCOMPARE(c.stats.StatsTicks(), 2);
