@@ -2,8 +2,9 @@
 // The ICMP probe: the classic address parser (checked against the system's
 // inet_aton), texts that are not addresses send nothing, a refused socket
 // explains itself, and the kernel's own ICMP in a network namespace of the
-// test's own: 127.0.0.1 answers; with echoes ignored the probe gives up after
-// 500 ms, however many unrelated packets arrive meanwhile.
+// test's own: 127.0.0.1 answers; with echoes ignored, replies forged from
+// another sender or with another identifier never count, and the probe gives
+// up after 500 ms however many of them arrive meanwhile.
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
@@ -13,12 +14,16 @@
 
 #include <arpa/inet.h>
 #include <atomic>
+#include <cstring>
 #include <fcntl.h>
 #include <net/if.h>
+#include <poll.h>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -55,6 +60,75 @@ private:
     int m_home;
     bool m_entered = false;
     bool m_ready = false;
+};
+
+// A hostile peer in the namespace: it watches for the probe's echo request and
+// answers it every 10 ms with a forged reply, sent from `from`, carrying the
+// request's sequence and its identifier or another one. Raw sockets, so root only.
+class ForgingPeer {
+public:
+    ForgingPeer(const QByteArray& from, bool otherIdentifier) : m_otherIdentifier(otherIdentifier) {
+        sockaddr_in source{};
+        source.sin_family = AF_INET;
+        // Bound to its sender address, a raw socket would only see what is sent to it: one watches, one sends.
+        m_ready = m_watch >= 0 && m_send >= 0 && ::inet_aton(from.constData(), &source.sin_addr) != 0 &&
+                  ::bind(m_send, reinterpret_cast<const sockaddr*>(&source), sizeof source) == 0;
+        if (m_ready)
+            m_thread = std::thread([this] { run(); });
+    }
+    ~ForgingPeer() { stop(); }
+    bool ready() const { return m_ready; }
+    // Stops it; how many replies it forged.
+    int stop() {
+        m_running = false;
+        if (m_thread.joinable())
+            m_thread.join();
+        for (int* fd : {&m_watch, &m_send}) {
+            if (*fd >= 0)
+                ::close(std::exchange(*fd, -1));
+        }
+        return m_forged;
+    }
+
+private:
+    void run() {
+        unsigned char packet[1500];
+        std::vector<unsigned char> forged;
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        // Bounded: four seconds at most, whatever happens.
+        for (int round = 0; round < 200 && m_running; ++round) {
+            pollfd wait{m_watch, POLLIN, 0};
+            while (::poll(&wait, 1, forged.empty() ? 10 : 0) > 0) {
+                const ssize_t got = ::recv(m_watch, packet, sizeof packet, 0);
+                const std::size_t header = std::size_t(packet[0] & 0x0f) * 4;
+                if (got < ssize_t(header + 12) || packet[header] != 8 || std::memcmp(packet + header + 8, "Test", 4))
+                    continue;
+                // The request, turned into a reply to its sender.
+                forged.assign(packet + header, packet + got);
+                forged[0] = 0;
+                if (m_otherIdentifier)
+                    forged[4] ^= 0x55;
+                forged[2] = forged[3] = 0;
+                const std::uint16_t sum = modPing::Checksum(forged.data(), forged.size());
+                forged[2] = sum >> 8;
+                forged[3] = sum & 0xff;
+                std::memcpy(&to.sin_addr, packet + 12, 4);
+            }
+            if (!forged.empty() && ::sendto(m_send, forged.data(), forged.size(), 0,
+                                            reinterpret_cast<const sockaddr*>(&to), sizeof to) > 0)
+                ++m_forged;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
+    int m_watch = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+    int m_send = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+    const bool m_otherIdentifier;
+    bool m_ready = false;
+    std::atomic<bool> m_running = true;
+    std::atomic<int> m_forged = 0;
+    std::thread m_thread;
 };
 
 } // namespace
@@ -134,14 +208,24 @@ private slots:
                  qPrintable(problem));
     }
 
+    // The kernel's echo answers; then, with echoes ignored, a peer answers each
+    // request with forged replies every 10 ms: none counts, and the probe still
+    // gives up 500 ms after it sent, however many arrive meanwhile.
     void echoInOwnNamespace_data() {
         QTest::addColumn<int>("type");
-        QTest::newRow("datagram socket") << int(SOCK_DGRAM);
-        QTest::newRow("raw socket") << int(SOCK_RAW);
+        QTest::addColumn<QByteArray>("forgedFrom");
+        QTest::addColumn<bool>("otherIdentifier");
+        QTest::newRow("datagram socket, replies from another sender")
+            << int(SOCK_DGRAM) << QByteArray("127.0.0.9") << false;
+        QTest::newRow("raw socket, replies from another sender") << int(SOCK_RAW) << QByteArray("127.0.0.9") << false;
+        QTest::newRow("raw socket, replies with another identifier")
+            << int(SOCK_RAW) << QByteArray("127.0.0.1") << true;
     }
 
     void echoInOwnNamespace() {
         QFETCH(int, type);
+        QFETCH(QByteArray, forgedFrom);
+        QFETCH(bool, otherIdentifier);
         const OwnNetwork network;
         LW_REQUIRE_PEER(network.ready(), "a network namespace of its own (needs root)");
         std::vector<int> opened;
@@ -156,29 +240,16 @@ private slots:
         QCOMPARE(opened.back(), type);
         QVERIFY(reply.RoundTripTime < quint32(modPing::TimeoutMs));
 
-        // Echo requests from another socket keep arriving at a raw socket while it waits.
         QVERIFY(writeSysctl("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1"));
-        std::atomic<bool> flooding = true;
-        std::thread flood([&flooding] {
-            const int fd = modPing::OpenIcmpSocket(SOCK_DGRAM);
-            const unsigned char request[12] = {8, 0, 0, 0, 0, 0, 0, 1, 'f', 'l', 'o', 'o'};
-            sockaddr_in to{};
-            to.sin_family = AF_INET;
-            to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            for (int i = 0; i < 100 && flooding; ++i) {
-                ::sendto(fd, request, sizeof request, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-            ::close(fd);
-        });
+        ForgingPeer forger(forgedFrom, otherIdentifier);
+        QVERIFY(forger.ready());
         QElapsedTimer timer;
         timer.start();
         const std::int32_t status = modPing::SendEcho("127.0.0.1", modPing::Payload, reply, only);
         const qint64 elapsed = timer.elapsed();
-        flooding = false;
-        flood.join();
         QCOMPARE(status, modPing::TimedOut);
         QVERIFY2(elapsed >= 450 && elapsed <= 550, qPrintable(QString::number(elapsed)));
+        QVERIFY2(forger.stop() > 5, "too few forged replies to prove anything");
     }
 };
 

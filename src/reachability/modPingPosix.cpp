@@ -65,18 +65,6 @@ std::optional<std::uint64_t> readPart(std::string_view text, std::size_t& pos) {
     return value;
 }
 
-// The ones' complement sum over the message, as ICMP wants it.
-std::uint16_t checksum(const unsigned char* data, std::size_t size) {
-    std::uint32_t sum = 0;
-    for (std::size_t i = 0; i + 1 < size; i += 2)
-        sum += (data[i] << 8) | data[i + 1];
-    if (size % 2)
-        sum += data[size - 1] << 8;
-    while (sum >> 16)
-        sum = (sum & 0xffff) + (sum >> 16);
-    return static_cast<std::uint16_t>(~sum);
-}
-
 void put16(unsigned char* at, std::uint16_t value) {
     at[0] = value >> 8;
     at[1] = value & 0xff;
@@ -158,6 +146,17 @@ bool awaitReply(const IcmpSocket& socket, std::uint32_t target, std::uint16_t id
 
 } // namespace
 
+std::uint16_t Checksum(const unsigned char* data, std::size_t size) {
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i + 1 < size; i += 2)
+        sum += (data[i] << 8) | data[i + 1];
+    if (size % 2)
+        sum += data[size - 1] << 8;
+    while (sum >> 16)
+        sum = (sum & 0xffff) + (sum >> 16);
+    return static_cast<std::uint16_t>(~sum);
+}
+
 std::optional<std::uint32_t> ParseAddress(std::string_view text) {
     static constexpr std::uint64_t lastPartLimit[] = {0xffffffff, 0xffffff, 0xffff, 0xff};
     std::uint32_t leading = 0;
@@ -208,7 +207,7 @@ std::int32_t SendEcho(const std::string& address, const std::string& payload, Ec
     bytes[0] = EchoRequest;
     put16(bytes + 4, identifier);
     put16(bytes + 6, sequence);
-    put16(bytes + 2, checksum(bytes, request.size()));
+    put16(bytes + 2, Checksum(bytes, request.size()));
 
     sockaddr_in to{};
     to.sin_family = AF_INET;
