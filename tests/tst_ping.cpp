@@ -7,6 +7,7 @@
 // up after 500 ms however many of them arrive meanwhile.
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTest>
 
 #include "Peers.h"
@@ -133,6 +134,9 @@ private:
 
 } // namespace
 
+// The row whose probes use a raw socket opened before them, not by them.
+constexpr int KeptRaw = -1;
+
 class TestPing : public QObject {
     Q_OBJECT
 
@@ -220,6 +224,9 @@ private slots:
         QTest::newRow("raw socket, replies from another sender") << int(SOCK_RAW) << QByteArray("127.0.0.9") << false;
         QTest::newRow("raw socket, replies with another identifier")
             << int(SOCK_RAW) << QByteArray("127.0.0.1") << true;
+        // As the program runs once it has given up the right to open one: the same socket for every probe.
+        QTest::newRow("raw socket kept since start, replies from another sender")
+            << KeptRaw << QByteArray("127.0.0.9") << false;
     }
 
     void echoInOwnNamespace() {
@@ -234,10 +241,12 @@ private slots:
             opened.push_back(asked);
             return fd;
         };
+        const int kept = type == KeptRaw ? modPing::OpenIcmpSocket(SOCK_RAW) : -1;
+        const auto closeKept = qScopeGuard([kept] { ::close(kept); });
 
         modPing::EchoReply reply;
-        QCOMPARE(modPing::SendEcho("127.0.0.1", modPing::Payload, reply, only), modPing::Answered);
-        QCOMPARE(opened.back(), type);
+        QCOMPARE(modPing::SendEcho("127.0.0.1", modPing::Payload, reply, only, kept), modPing::Answered);
+        QCOMPARE(opened.back(), kept >= 0 ? int(SOCK_DGRAM) : type);
         QVERIFY(reply.RoundTripTime < quint32(modPing::TimeoutMs));
 
         QVERIFY(writeSysctl("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1"));
@@ -245,7 +254,7 @@ private slots:
         QVERIFY(forger.ready());
         QElapsedTimer timer;
         timer.start();
-        const std::int32_t status = modPing::SendEcho("127.0.0.1", modPing::Payload, reply, only);
+        const std::int32_t status = modPing::SendEcho("127.0.0.1", modPing::Payload, reply, only, kept);
         const qint64 elapsed = timer.elapsed();
         QCOMPARE(status, modPing::TimedOut);
         QVERIFY2(elapsed >= 450 && elapsed <= 550, qPrintable(QString::number(elapsed)));

@@ -24,8 +24,9 @@ std::uint16_t Checksum(const unsigned char* data, std::size_t size);
 using SocketOpener = std::function<int(int type)>;
 int OpenIcmpSocket(int type);
 
+// With the sockets that open gives, or keptRaw (not closed) where a raw socket is needed.
 std::int32_t SendEcho(const std::string& address, const std::string& payload, EchoReply& reply,
-                      const SocketOpener& open);
-std::string PermissionProblem(const SocketOpener& open);
+                      const SocketOpener& open, int keptRaw = -1);
+std::string PermissionProblem(const SocketOpener& open, int keptRaw = -1);
 
 } // namespace modPing
