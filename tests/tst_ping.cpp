@@ -23,7 +23,6 @@
 #include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -63,73 +62,59 @@ private:
     bool m_ready = false;
 };
 
-// A hostile peer in the namespace: it watches for the probe's echo request and
-// answers it every 10 ms with a forged reply, sent from `from`, carrying the
-// request's sequence and its identifier or another one. Raw sockets, so root only.
-class ForgingPeer {
-public:
-    ForgingPeer(const QByteArray& from, bool otherIdentifier) : m_otherIdentifier(otherIdentifier) {
-        sockaddr_in source{};
-        source.sin_family = AF_INET;
-        // Bound to its sender address, a raw socket would only see what is sent to it: one watches, one sends.
-        m_ready = m_watch >= 0 && m_send >= 0 && ::inet_aton(from.constData(), &source.sin_addr) != 0 &&
-                  ::bind(m_send, reinterpret_cast<const sockaddr*>(&source), sizeof source) == 0;
-        if (m_ready)
-            m_thread = std::thread([this] { run(); });
-    }
-    ~ForgingPeer() { stop(); }
-    bool ready() const { return m_ready; }
-    // Stops it; how many replies it forged.
-    int stop() {
-        m_running = false;
-        if (m_thread.joinable())
-            m_thread.join();
-        for (int* fd : {&m_watch, &m_send}) {
-            if (*fd >= 0)
-                ::close(std::exchange(*fd, -1));
-        }
-        return m_forged;
-    }
+// A hostile peer in the namespace: it answers the probe's echo request every
+// 10 ms with a forged reply from `from`, carrying the request's identifier or
+// another one. One raw socket watches, one bound to `from` sends (bound, it
+// would see only what is sent to `from`): root only.
+struct ForgingPeer {
+    const int watch = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+    const int send = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+    std::atomic<bool> running = true;
+    std::atomic<int> forged = 0;
+    std::thread thread;
 
-private:
-    void run() {
+    ForgingPeer(const QByteArray& from, bool otherIdentifier) {
+        sockaddr_in source{AF_INET, 0, {::inet_addr(from.constData())}, {}};
+        if (::bind(send, reinterpret_cast<const sockaddr*>(&source), sizeof source) == 0)
+            thread = std::thread([this, otherIdentifier] { run(otherIdentifier); });
+    }
+    ~ForgingPeer() {
+        stop();
+        ::close(watch);
+        ::close(send);
+    }
+    // How many replies it forged.
+    int stop() {
+        running = false;
+        if (thread.joinable())
+            thread.join();
+        return forged;
+    }
+    void run(bool otherIdentifier) {
         unsigned char packet[1500];
-        std::vector<unsigned char> forged;
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        // Bounded: four seconds at most, whatever happens.
-        for (int round = 0; round < 200 && m_running; ++round) {
-            pollfd wait{m_watch, POLLIN, 0};
-            while (::poll(&wait, 1, forged.empty() ? 10 : 0) > 0) {
-                const ssize_t got = ::recv(m_watch, packet, sizeof packet, 0);
-                const std::size_t header = std::size_t(packet[0] & 0x0f) * 4;
-                if (got < ssize_t(header + 12) || packet[header] != 8 || std::memcmp(packet + header + 8, "Test", 4))
+        std::vector<unsigned char> reply;
+        sockaddr_in to{AF_INET, 0, {}, {}};
+        for (int round = 0; round < 200 && running; ++round) { // four seconds at most
+            pollfd wait{watch, POLLIN, 0};
+            while (::poll(&wait, 1, reply.empty() ? 10 : 0) > 0) {
+                const ssize_t got = ::recv(watch, packet, sizeof packet, 0);
+                const std::size_t ip = std::size_t(packet[0] & 0x0f) * 4;
+                if (got < ssize_t(ip + 12) || packet[ip] != 8 || std::memcmp(packet + ip + 8, "Test", 4))
                     continue;
-                // The request, turned into a reply to its sender.
-                forged.assign(packet + header, packet + got);
-                forged[0] = 0;
-                if (m_otherIdentifier)
-                    forged[4] ^= 0x55;
-                forged[2] = forged[3] = 0;
-                const std::uint16_t sum = modPing::Checksum(forged.data(), forged.size());
-                forged[2] = sum >> 8;
-                forged[3] = sum & 0xff;
+                reply.assign(packet + ip, packet + got); // the request, turned into a reply to its sender
+                reply[0] = reply[2] = reply[3] = 0;
+                reply[4] ^= otherIdentifier ? 0x55 : 0;
+                const std::uint16_t sum = modPing::Checksum(reply.data(), reply.size());
+                reply[2] = sum >> 8;
+                reply[3] = sum & 0xff;
                 std::memcpy(&to.sin_addr, packet + 12, 4);
             }
-            if (!forged.empty() && ::sendto(m_send, forged.data(), forged.size(), 0,
-                                            reinterpret_cast<const sockaddr*>(&to), sizeof to) > 0)
-                ++m_forged;
+            if (!reply.empty() &&
+                ::sendto(send, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to) > 0)
+                ++forged;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
-
-    int m_watch = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
-    int m_send = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
-    const bool m_otherIdentifier;
-    bool m_ready = false;
-    std::atomic<bool> m_running = true;
-    std::atomic<int> m_forged = 0;
-    std::thread m_thread;
 };
 
 } // namespace
@@ -251,7 +236,7 @@ private slots:
 
         QVERIFY(writeSysctl("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1"));
         ForgingPeer forger(forgedFrom, otherIdentifier);
-        QVERIFY(forger.ready());
+        QVERIFY(forger.thread.joinable());
         QElapsedTimer timer;
         timer.start();
         const std::int32_t status = modPing::SendEcho("127.0.0.1", modPing::Payload, reply, only, kept);
