@@ -2,10 +2,12 @@
 // The ICMP probe: the classic address parser (checked against the system's
 // inet_aton), texts that are not addresses send nothing, a refused socket
 // explains itself, and the kernel's own ICMP in a network namespace of the
-// test's own: 127.0.0.1 answers; with echoes ignored the probe gives up after
-// 500 ms, however many unrelated packets arrive meanwhile.
+// test's own: 127.0.0.1 answers; with echoes ignored, replies forged from
+// another sender or with another identifier never count, and the probe gives
+// up after 500 ms however many of them arrive meanwhile.
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTest>
 
 #include "Peers.h"
@@ -13,12 +15,15 @@
 
 #include <arpa/inet.h>
 #include <atomic>
+#include <cstring>
 #include <fcntl.h>
 #include <net/if.h>
+#include <poll.h>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -57,7 +62,65 @@ private:
     bool m_ready = false;
 };
 
+// A hostile peer in the namespace: it answers the probe's echo request every
+// 10 ms with a forged reply from `from`, carrying the request's identifier or
+// another one. One raw socket watches, one bound to `from` sends (bound, it
+// would see only what is sent to `from`): root only.
+struct ForgingPeer {
+    const int watch = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+    const int send = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+    std::atomic<bool> running = true;
+    std::atomic<int> forged = 0;
+    std::thread thread;
+
+    ForgingPeer(const QByteArray& from, bool otherIdentifier) {
+        sockaddr_in source{AF_INET, 0, {::inet_addr(from.constData())}, {}};
+        if (::bind(send, reinterpret_cast<const sockaddr*>(&source), sizeof source) == 0)
+            thread = std::thread([this, otherIdentifier] { run(otherIdentifier); });
+    }
+    ~ForgingPeer() {
+        stop();
+        ::close(watch);
+        ::close(send);
+    }
+    // How many replies it forged.
+    int stop() {
+        running = false;
+        if (thread.joinable())
+            thread.join();
+        return forged;
+    }
+    void run(bool otherIdentifier) {
+        unsigned char packet[1500];
+        std::vector<unsigned char> reply;
+        sockaddr_in to{AF_INET, 0, {}, {}};
+        for (int round = 0; round < 200 && running; ++round) { // four seconds at most
+            pollfd wait{watch, POLLIN, 0};
+            while (::poll(&wait, 1, reply.empty() ? 10 : 0) > 0) {
+                const ssize_t got = ::recv(watch, packet, sizeof packet, 0);
+                const std::size_t ip = std::size_t(packet[0] & 0x0f) * 4;
+                if (got < ssize_t(ip + 12) || packet[ip] != 8 || std::memcmp(packet + ip + 8, "Test", 4))
+                    continue;
+                reply.assign(packet + ip, packet + got); // the request, turned into a reply to its sender
+                reply[0] = reply[2] = reply[3] = 0;
+                reply[4] ^= otherIdentifier ? 0x55 : 0;
+                const std::uint16_t sum = modPing::Checksum(reply.data(), reply.size());
+                reply[2] = sum >> 8;
+                reply[3] = sum & 0xff;
+                std::memcpy(&to.sin_addr, packet + 12, 4);
+            }
+            if (!reply.empty() &&
+                ::sendto(send, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to) > 0)
+                ++forged;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+};
+
 } // namespace
+
+// The row whose probes use a raw socket opened before them, not by them.
+constexpr int KeptRaw = -1;
 
 class TestPing : public QObject {
     Q_OBJECT
@@ -134,14 +197,27 @@ private slots:
                  qPrintable(problem));
     }
 
+    // The kernel's echo answers; then, with echoes ignored, a peer answers each
+    // request with forged replies every 10 ms: none counts, and the probe still
+    // gives up 500 ms after it sent, however many arrive meanwhile.
     void echoInOwnNamespace_data() {
         QTest::addColumn<int>("type");
-        QTest::newRow("datagram socket") << int(SOCK_DGRAM);
-        QTest::newRow("raw socket") << int(SOCK_RAW);
+        QTest::addColumn<QByteArray>("forgedFrom");
+        QTest::addColumn<bool>("otherIdentifier");
+        QTest::newRow("datagram socket, replies from another sender")
+            << int(SOCK_DGRAM) << QByteArray("127.0.0.9") << false;
+        QTest::newRow("raw socket, replies from another sender") << int(SOCK_RAW) << QByteArray("127.0.0.9") << false;
+        QTest::newRow("raw socket, replies with another identifier")
+            << int(SOCK_RAW) << QByteArray("127.0.0.1") << true;
+        // As the program runs once it has given up the right to open one: the same socket for every probe.
+        QTest::newRow("raw socket kept since start, replies from another sender")
+            << KeptRaw << QByteArray("127.0.0.9") << false;
     }
 
     void echoInOwnNamespace() {
         QFETCH(int, type);
+        QFETCH(QByteArray, forgedFrom);
+        QFETCH(bool, otherIdentifier);
         const OwnNetwork network;
         LW_REQUIRE_PEER(network.ready(), "a network namespace of its own (needs root)");
         std::vector<int> opened;
@@ -150,35 +226,24 @@ private slots:
             opened.push_back(asked);
             return fd;
         };
+        const int kept = type == KeptRaw ? modPing::OpenIcmpSocket(SOCK_RAW) : -1;
+        const auto closeKept = qScopeGuard([kept] { ::close(kept); });
 
         modPing::EchoReply reply;
-        QCOMPARE(modPing::SendEcho("127.0.0.1", modPing::Payload, reply, only), modPing::Answered);
-        QCOMPARE(opened.back(), type);
+        QCOMPARE(modPing::SendEcho("127.0.0.1", modPing::Payload, reply, only, kept), modPing::Answered);
+        QCOMPARE(opened.back(), kept >= 0 ? int(SOCK_DGRAM) : type);
         QVERIFY(reply.RoundTripTime < quint32(modPing::TimeoutMs));
 
-        // Echo requests from another socket keep arriving at a raw socket while it waits.
         QVERIFY(writeSysctl("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1"));
-        std::atomic<bool> flooding = true;
-        std::thread flood([&flooding] {
-            const int fd = modPing::OpenIcmpSocket(SOCK_DGRAM);
-            const unsigned char request[12] = {8, 0, 0, 0, 0, 0, 0, 1, 'f', 'l', 'o', 'o'};
-            sockaddr_in to{};
-            to.sin_family = AF_INET;
-            to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            for (int i = 0; i < 100 && flooding; ++i) {
-                ::sendto(fd, request, sizeof request, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-            ::close(fd);
-        });
+        ForgingPeer forger(forgedFrom, otherIdentifier);
+        QVERIFY(forger.thread.joinable());
         QElapsedTimer timer;
         timer.start();
-        const std::int32_t status = modPing::SendEcho("127.0.0.1", modPing::Payload, reply, only);
+        const std::int32_t status = modPing::SendEcho("127.0.0.1", modPing::Payload, reply, only, kept);
         const qint64 elapsed = timer.elapsed();
-        flooding = false;
-        flood.join();
         QCOMPARE(status, modPing::TimedOut);
         QVERIFY2(elapsed >= 450 && elapsed <= 550, qPrintable(QString::number(elapsed)));
+        QVERIFY2(forger.stop() > 5, "too few forged replies to prove anything");
     }
 };
 

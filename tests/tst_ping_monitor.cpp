@@ -82,12 +82,16 @@ private slots:
                                             "countdown ", "displays 1"}));
         QVERIFY(m_timer.isActive() && m_monitor->LastPingUp() && m_monitor->FirstResultPending());
         QCOMPARE(m_monitor->PingTicks(), 0);
+        ticks(3);
         m_window.log.clear();
         m_window.inTray = true;
         m_monitor->Toggle();
         QCOMPARE(m_window.log, QStringList({"schedule stop", "displays 0", "captions &Start Pinging / Start Pinging",
                                             "icon normal", "tray Line Warden", "inputs 1"}));
         QVERIFY(!m_timer.isActive());
+        // Start after Stop counts down the whole interval again.
+        m_monitor->Toggle();
+        QCOMPARE(ticks(1).filter("countdown"), QStringList{"countdown 00:04:59"});
     }
 
     void countdownAndProbeTicks_data() {

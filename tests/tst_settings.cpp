@@ -9,10 +9,12 @@
 #include <QTest>
 
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QSignalSpy>
 
 #include "FakeTrayBackend.h"
 #include "Peers.h"
+#include "PlantedFile.h"
 #include "SmallFs.h"
 #include "shell/Form1.h"
 #include "shell/IniFile.h"
@@ -20,6 +22,7 @@
 #include "statistics/StatsCollector.h"
 
 #include <csignal>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,8 +49,6 @@ const QByteArray DesignTimeFile = "[Options]\r\n"
                                   "Router IP=10.0.0.2\r\n"
                                   "StatsCheck=1\r\n"
                                   "StatsCheck Interval=1\r\n";
-
-constexpr uid_t Nobody = 65534;
 
 // Root reads and writes everything: where permissions must bind, the test
 // runs the rest of the scope as nobody.
@@ -359,28 +360,61 @@ private slots:
 
     void unreadableFileIsNeverReplaced_data() {
         QTest::addColumn<bool>("fifo");
-        QTest::newRow("no read permission") << false;
-        QTest::newRow("FIFO") << true;
+        QTest::addColumn<int>("planted"); // a PlantedFile::Kind, or -1
+        QTest::newRow("no read permission") << false << -1;
+        QTest::newRow("FIFO") << true << -1;
+        QTest::newRow("nobody's link to nobody's file") << false << int(PlantedFile::LinkOfNobodyToNobody);
+        QTest::newRow("nobody's link to root's file") << false << int(PlantedFile::LinkOfNobodyToRoot);
+        QTest::newRow("root's link to nobody's file") << false << int(PlantedFile::LinkOfRootToNobody);
+        QTest::newRow("second name of nobody's file") << false << int(PlantedFile::SecondNameOfNobodys);
     }
     void unreadableFileIsNeverReplaced() {
         QFETCH(bool, fifo);
+        QFETCH(int, planted);
         const QString folder = folderOfNobody(QTest::currentDataTag());
         const QString path = folder + "/settings.ini";
-        Unprivileged nobody;
-        if (fifo) {
-            QCOMPARE(::mkfifo(QFile::encodeName(path), 0600), 0);
+        std::optional<PlantedFile> plant;
+        std::optional<Unprivileged> nobody;
+        if (planted >= 0) {
+            plant.emplace(PlantedFile::Kind(planted), path);
+            LW_REQUIRE_PEER(plant->made, "giving files away needs root");
+            const QRegularExpression warning(QRegularExpression::escape(path) + " is left alone");
+            QTest::ignoreMessage(QtWarningMsg, warning); // read at start
+            QTest::ignoreMessage(QtWarningMsg, warning); // written at close
         } else {
-            writeAll(path, DesignTimeFile + "[Mine]\r\nA=1\r\n");
-            QFile::setPermissions(path, QFileDevice::WriteOwner);
+            nobody.emplace();
+            if (fifo) {
+                QCOMPARE(::mkfifo(QFile::encodeName(path), 0600), 0);
+            } else {
+                writeAll(path, DesignTimeFile + "[Mine]\r\nA=1\r\n");
+                QFile::setPermissions(path, QFileDevice::WriteOwner);
+            }
         }
         auto f = form(folder); // a FIFO never blocks it
         QCOMPARE(f->txtUser->text(), QStringLiteral("root"));
         QVERIFY(f->txtOut->toPlainText().contains("cannot be read"));
         f->close();
+        if (plant) {
+            QVERIFY(plant->targetUnchanged()); // neither written through nor made 0600
+            return;
+        }
         QCOMPARE(QFileInfo(path).isFile(), !fifo);
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         if (!fifo)
             QCOMPARE(readAll(path), DesignTimeFile + "[Mine]\r\nA=1\r\n");
+    }
+
+    // The user's own link to the user's own file keeps working, and stays a link.
+    void ownLinkIsFollowed() {
+        PlantedFile own(PlantedFile::OwnLink, ini());
+        LW_REQUIRE_PEER(own.made, "giving files away needs root");
+        auto f = form();
+        QCOMPARE(mode(own.target), 0600);
+        f->txtUser->setText("through the link");
+        f->close();
+        QVERIFY(QFileInfo(ini()).isSymLink());
+        QCOMPARE(ReadIniValue("Options", "Router Username", own.target), QStringLiteral("through the link"));
+        QCOMPARE(mode(own.target), 0600);
     }
 
     void ownerAndGroupAreKept() {

@@ -11,6 +11,7 @@
 
 #include "EngineRig.h"
 #include "Peers.h"
+#include "PlantedFile.h"
 #include "RouterOptions.h"
 #include "SmallFs.h"
 #include "history/StatsHistory.h"
@@ -304,6 +305,33 @@ private slots:
         QCOMPARE(c.shown.size(), 3);
     }
 
+    // A link or second name that another user planted at a log file's name is
+    // left alone, with a warning naming it; the user's own link is written through.
+    void plantedLogFilesAreLeftAlone_data() {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("nobody's link to nobody's file") << int(PlantedFile::LinkOfNobodyToNobody);
+        QTest::newRow("nobody's link to root's file") << int(PlantedFile::LinkOfNobodyToRoot);
+        QTest::newRow("root's link to nobody's file") << int(PlantedFile::LinkOfRootToNobody);
+        QTest::newRow("second name of nobody's file") << int(PlantedFile::SecondNameOfNobodys);
+        QTest::newRow("own link to own file") << int(PlantedFile::OwnLink);
+    }
+    void plantedLogFilesAreLeftAlone() {
+        QFETCH(int, kind);
+        CollectorRig c;
+        const QString csv = c.dir.filePath(u"stats.csv"_s);
+        const PlantedFile planted(PlantedFile::Kind(kind), csv);
+        LW_REQUIRE_PEER(planted.made, "giving files away needs root");
+        if (!planted.followed())
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(csv) + " is left alone"));
+        c.stats.CollectStats();
+        QVERIFY(c.answerCollection());
+        QCOMPARE(c.file(u"stats.txt"_s), c.shown.value(0) + Crlf);
+        if (planted.followed())
+            QCOMPARE(readAll(planted.target), planted.bytes + u"07/12/2026 09:05,8000,20.5,12,800,10,8,"_s + Crlf);
+        else
+            QVERIFY(planted.targetUnchanged());
+    }
+
     // A record that does not fit on a full disk leaves none of itself to join the next one.
     void fullDiskLeavesNoPartRecord() {
         SmallFs fs;
@@ -341,12 +369,17 @@ private slots:
         QVERIFY(!c.tmrStats.isActive());
     }
 
-    // Ticks count to the interval; the counter and the flag reset even when a
-    // collection is already running, and a second request starts nothing.
+    // Ticks count to the interval, from 0 at every start; the counter and the flag
+    // reset even when a collection is already running, and a second request starts nothing.
     void schedule() {
         CollectorRig c;
         c.stats.StartSchedule(u"3"_s, true);
         QVERIFY(c.tmrStats.isActive());
+        c.stats.tmrStats_Timer();
+        c.stats.tmrStats_Timer();
+        // Start after Stop counts from 0 again.
+        c.stats.StopSchedule(true);
+        c.stats.StartSchedule(u"3"_s, true);
         c.stats.tmrStats_Timer();
         c.stats.tmrStats_Timer();
         QCOMPARE(c.stats.StatsTicks(), 2);

@@ -35,4 +35,11 @@ bool Ping(const std::string& address, std::int32_t& roundTrip);
 // Empty when this process may send echoes; otherwise why not and how to allow it.
 std::string PermissionProblem();
 
+// First thing in main(), before any code that the environment can choose is
+// loaded (Qt's plugins, styles, input methods): where a raw socket is the only
+// way to ping, opens it while the process may, keeps it for every probe of the
+// run, then gives up every privilege the process was granted beyond its user's
+// own. False, having said why on stderr, when one could not be given up.
+bool KeepRawSocketThenDropPrivileges();
+
 } // namespace modPing

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The probe on Linux and other POSIX systems: an ICMP datagram socket where
 // the system lets unprivileged users ping (net.ipv4.ping_group_range), a raw
-// socket otherwise. No sockets library needs starting here.
+// socket otherwise: the one opened at start while the program had the right
+// to, or one per probe for a process that keeps that right (root). No sockets
+// library needs starting here.
 #include "modPingPosix.h"
+
+#include "Privileges.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -14,6 +18,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#ifdef __linux__
+#include <linux/icmp.h>
+#endif
+
 namespace modPing {
 
 namespace {
@@ -24,6 +32,8 @@ constexpr std::uint8_t EchoRequest = 8;
 constexpr std::uint8_t EchoReplyType = 0;
 constexpr std::size_t IcmpHeaderSize = 8;
 constexpr std::size_t ReceiveSize = 1500;
+// More than a socket's receive buffer holds.
+constexpr int MaxStale = 10000;
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -65,18 +75,6 @@ std::optional<std::uint64_t> readPart(std::string_view text, std::size_t& pos) {
     return value;
 }
 
-// The ones' complement sum over the message, as ICMP wants it.
-std::uint16_t checksum(const unsigned char* data, std::size_t size) {
-    std::uint32_t sum = 0;
-    for (std::size_t i = 0; i + 1 < size; i += 2)
-        sum += (data[i] << 8) | data[i + 1];
-    if (size % 2)
-        sum += data[size - 1] << 8;
-    while (sum >> 16)
-        sum = (sum & 0xffff) + (sum >> 16);
-    return static_cast<std::uint16_t>(~sum);
-}
-
 void put16(unsigned char* at, std::uint16_t value) {
     at[0] = value >> 8;
     at[1] = value & 0xff;
@@ -86,20 +84,34 @@ std::uint16_t get16(const unsigned char* at) {
     return static_cast<std::uint16_t>((at[0] << 8) | at[1]);
 }
 
+// The raw socket taken at start, while the process still had the right to,
+// kept for every probe of the run; -1 when there is none.
+int keptRawSocket = -1;
+
 class IcmpSocket {
 public:
-    // A datagram socket first; a raw one when the system refuses it.
-    explicit IcmpSocket(const SocketOpener& open) {
+    // A datagram socket first; when the system refuses it, the raw socket kept
+    // since start, or else a new raw one.
+    IcmpSocket(const SocketOpener& open, int keptRaw) {
         m_fd = open(SOCK_DGRAM);
-        if (m_fd < 0) {
-            m_raw = true;
+        if (m_fd >= 0)
+            return;
+        m_raw = true;
+        if (keptRaw < 0) {
             m_fd = open(SOCK_RAW);
+            return;
+        }
+        m_fd = keptRaw;
+        m_kept = true;
+        // Between probes it queues the replies other programs' pings receive: stale, and in the way.
+        char scrap;
+        for (int i = 0; i < MaxStale && ::recv(m_fd, &scrap, 1, MSG_DONTWAIT) >= 0; ++i) {
         }
     }
     IcmpSocket(const IcmpSocket&) = delete;
     IcmpSocket& operator=(const IcmpSocket&) = delete;
     ~IcmpSocket() {
-        if (m_fd >= 0)
+        if (m_fd >= 0 && !m_kept)
             ::close(m_fd);
     }
     bool isOpen() const { return m_fd >= 0; }
@@ -110,6 +122,7 @@ public:
 private:
     int m_fd = -1;
     bool m_raw = false;
+    bool m_kept = false;
 };
 
 // The identifier that replies to this socket carry. A datagram socket's is its
@@ -158,6 +171,17 @@ bool awaitReply(const IcmpSocket& socket, std::uint32_t target, std::uint16_t id
 
 } // namespace
 
+std::uint16_t Checksum(const unsigned char* data, std::size_t size) {
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i + 1 < size; i += 2)
+        sum += (data[i] << 8) | data[i + 1];
+    if (size % 2)
+        sum += data[size - 1] << 8;
+    while (sum >> 16)
+        sum = (sum & 0xffff) + (sum >> 16);
+    return static_cast<std::uint16_t>(~sum);
+}
+
 std::optional<std::uint32_t> ParseAddress(std::string_view text) {
     static constexpr std::uint64_t lastPartLimit[] = {0xffffffff, 0xffffff, 0xffff, 0xff};
     std::uint32_t leading = 0;
@@ -187,15 +211,31 @@ std::optional<std::uint32_t> ParseAddress(std::string_view text) {
 }
 
 int OpenIcmpSocket(int type) {
-    return ::socket(AF_INET, type | SOCK_CLOEXEC, IPPROTO_ICMP);
+    const int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, IPPROTO_ICMP);
+#ifdef __linux__
+    // A raw socket gets a copy of every ICMP message for this host: only echo replies are let through.
+    const icmp_filter onlyReplies{~(1U << EchoReplyType)};
+    if (fd >= 0 && type == SOCK_RAW)
+        ::setsockopt(fd, SOL_RAW, ICMP_FILTER, &onlyReplies, sizeof onlyReplies);
+#endif
+    return fd;
+}
+
+bool KeepRawSocketThenDropPrivileges() {
+    // Where the system lets this user ping through a datagram socket, no raw socket is held at all.
+    if (const int datagram = OpenIcmpSocket(SOCK_DGRAM); datagram >= 0)
+        ::close(datagram);
+    else
+        keptRawSocket = OpenIcmpSocket(SOCK_RAW);
+    return DropPrivileges();
 }
 
 std::int32_t SendEcho(const std::string& address, const std::string& payload, EchoReply& reply,
-                      const SocketOpener& open) {
+                      const SocketOpener& open, int keptRaw) {
     const auto target = ParseAddress(address);
     if (!target)
         return NotAnAddress;
-    const IcmpSocket socket(open);
+    const IcmpSocket socket(open, keptRaw);
     if (!socket.isOpen())
         return reply.Status = GeneralFailure;
 
@@ -208,7 +248,7 @@ std::int32_t SendEcho(const std::string& address, const std::string& payload, Ec
     bytes[0] = EchoRequest;
     put16(bytes + 4, identifier);
     put16(bytes + 6, sequence);
-    put16(bytes + 2, checksum(bytes, request.size()));
+    put16(bytes + 2, Checksum(bytes, request.size()));
 
     sockaddr_in to{};
     to.sin_family = AF_INET;
@@ -226,7 +266,7 @@ std::int32_t SendEcho(const std::string& address, const std::string& payload, Ec
 }
 
 std::int32_t SendEcho(const std::string& address, const std::string& payload, EchoReply& reply) {
-    return SendEcho(address, payload, reply, OpenIcmpSocket);
+    return SendEcho(address, payload, reply, OpenIcmpSocket, keptRawSocket);
 }
 
 bool Ping(const std::string& address, std::int32_t& roundTrip) {
@@ -236,8 +276,8 @@ bool Ping(const std::string& address, std::int32_t& roundTrip) {
     return status == Answered;
 }
 
-std::string PermissionProblem(const SocketOpener& open) {
-    const IcmpSocket socket(open);
+std::string PermissionProblem(const SocketOpener& open, int keptRaw) {
+    const IcmpSocket socket(open, keptRaw);
     if (socket.isOpen())
         return {};
     const std::string why = std::strerror(errno);
@@ -246,16 +286,15 @@ std::string PermissionProblem(const SocketOpener& open) {
         std::strcpy(program, "line-warden");
     return "Line Warden cannot send pings: the system refused it an ICMP socket (" + why +
            "), so every address shows DOWN.\n\n"
-           "To allow it, give the program the right to send them:\n"
+           "To allow it, let all users send ping sockets (the safer way):\n"
+           "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"\n"
+           "or give the program the right to open a raw socket:\n"
            "    sudo setcap cap_net_raw+ep " +
-           program +
-           "\n"
-           "or let all users send ping sockets:\n"
-           "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"";
+           program;
 }
 
 std::string PermissionProblem() {
-    return PermissionProblem(OpenIcmpSocket);
+    return PermissionProblem(OpenIcmpSocket, keptRawSocket);
 }
 
 } // namespace modPing

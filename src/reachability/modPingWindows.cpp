@@ -83,4 +83,9 @@ std::string PermissionProblem() {
     return {};
 }
 
+// The ICMP helper needs no privilege, and the program is granted none.
+bool KeepRawSocketThenDropPrivileges() {
+    return true;
+}
+
 } // namespace modPing

@@ -1,41 +1,29 @@
 // SPDX-License-Identifier: MIT
 #include "IniFile.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "text/OwnFile.h"
+
 #include <QStringConverter>
 #include <QStringList>
 #include <optional>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace modMisc {
 
 namespace {
 
 const QString IniLineBreak = QStringLiteral("\r\n");
-constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 // The file's lines without their line ends: empty when there is no file,
-// nothing when it exists but cannot be read.
+// nothing when it exists but cannot be read or is not the program's own.
 std::optional<QStringList> readLines(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists())
+    OwnFile file(path, OwnFile::Access::Read);
+    if (file.state() == OwnFile::State::Missing)
         return QStringList();
-    // Only a regular file is opened: a FIFO or a device could block or never end.
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = file.readAll();
+    if (!bytes)
         return std::nullopt;
     QStringDecoder decode(QStringConverter::System);
-    const QString text = decode(file.readAll());
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
+    const QString text = decode(*bytes);
     // CR LF, CR and LF each end a line.
     QStringList lines;
     qsizetype start = 0;
@@ -137,41 +125,10 @@ void setKey(QStringList& lines, const QString& section, const QString& key, cons
     }
 }
 
-#ifdef Q_OS_UNIX
-// The replacement is a new file, made by whoever runs the program: give it the
-// old file's owner and group, so that one run as root does not take it over.
-void keepOwner(const QString& path, QSaveFile& file) {
-    struct stat old {};
-    struct stat now {};
-    if (::stat(QFile::encodeName(path).constData(), &old) != 0 || ::fstat(file.handle(), &now) != 0)
-        return;
-    if ((old.st_uid != now.st_uid || old.st_gid != now.st_gid) && ::fchown(file.handle(), old.st_uid, old.st_gid) != 0)
-        qWarning("settings: %s keeps a new owner: %s", qPrintable(path), strerror(errno));
-}
-#endif
-
 bool writeLines(const QString& path, const QStringList& lines) {
-    QSaveFile file(path);
-    // A folder that turned read-only allows no temporary file beside the
-    // original; the original itself may still be writable.
-    file.setDirectWriteFallback(true);
-    // Unbuffered, so that write() reports a short write (a full disk) itself:
-    // the buffered flush inside commit() lets it pass.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-#ifdef Q_OS_UNIX
-    keepOwner(path, file);
-#endif
-    // Before any byte is written: the password never sits in a file others can read.
-    file.setPermissions(OwnerOnly);
     QStringEncoder encode(QStringConverter::System);
     const QByteArray bytes = encode(lines.isEmpty() ? QString() : lines.join(IniLineBreak) + IniLineBreak);
-    // What fitted must not replace the old file.
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return OwnFile::Replace(path, bytes, PrivateMode);
 }
 
 } // namespace
@@ -215,12 +172,8 @@ qint16 WriteIniValues(const QString& section, const IniEntries& entries, const Q
 }
 
 void KeepPrivate(const QString& path) {
-#ifdef Q_OS_UNIX
-    if (QFileInfo(path).isFile())
-        QFile::setPermissions(path, OwnerOnly);
-#else
-    Q_UNUSED(path);
-#endif
+    OwnFile file(path, OwnFile::Access::Read);
+    file.restrictTo(PrivateMode);
 }
 
 } // namespace modMisc

@@ -4,7 +4,8 @@
 // line (comments, other keys, other sections) is kept as it stands. Text is in
 // the local 8-bit encoding; CR, LF and CR LF all end a line when reading, and
 // lines are written with CR LF. A file that exists but cannot be read (no
-// permission, not a regular file) is never replaced.
+// permission, not a regular file, not the program's own: see OwnFile) is
+// never replaced.
 #pragma once
 
 #include "text/AppFolder.h"
@@ -16,6 +17,9 @@
 #include <utility>
 
 namespace modMisc {
+
+// Readable and writable by its owner alone: the file holds the router password.
+inline constexpr unsigned PrivateMode = 0600;
 
 // Longest value ReadIniValue hands back.
 inline constexpr qsizetype MaxIniValueLength = 254;
@@ -45,7 +49,8 @@ qint16 WriteIniValue(const QString& section, const QString& key, const QString& 
 // WriteIniValue for several keys of one section, all in one replacement of the
 // file: either every key is written or the old file stays as it was (a full
 // disk, a file that could not be read). An existing file keeps its owner and
-// group; when its folder allows no new file it is rewritten in place. On POSIX
+// group, the user's own link stays a link; when its folder allows no new file
+// the file is rewritten in place. On POSIX
 // the file is left readable and writable by its owner only, as it holds the
 // router password. Non-zero on success.
 qint16 WriteIniValues(const QString& section, const IniEntries& entries, const QString& path);

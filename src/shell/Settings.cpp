@@ -3,8 +3,8 @@
 
 #include "IniFile.h"
 #include "ShellText.h"
+#include "text/OwnFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <array>
 #include <utility>
@@ -62,8 +62,9 @@ bool Settings::save(const QString& path) const {
 }
 
 bool Settings::carryOver(const QString& from, const QString& to) {
-    if (QFileInfo::exists(to) || !QFileInfo(from).isFile() || !QFile::copy(from, to))
+    if (QFileInfo::exists(to))
         return false;
-    modMisc::KeepPrivate(to);
-    return true;
+    OwnFile source(from, OwnFile::Access::Read);
+    const std::optional<QByteArray> bytes = source.readAll();
+    return bytes && OwnFile::Replace(to, *bytes, modMisc::PrivateMode);
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "Form1.h"
 #include "TerminationSignals.h"
+#include "reachability/modPing.h"
+#include "text/ExitStatus.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -13,6 +15,8 @@ Form1* running = nullptr;
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (!modPing::KeepRawSocketThenDropPrivileges())
+        return ExitStatus::Failed;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("line-warden"));
     QApplication::setDesktopFileName(QStringLiteral("line-warden"));

@@ -2,12 +2,10 @@
 #include "StatsRecords.h"
 
 #include "StatsText.h"
+#include "text/OwnFile.h"
 #include "text/StatsCsv.h"
-#include "text/modMisc.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QStringEncoder>
 
 namespace StatsRecords {
@@ -40,41 +38,15 @@ QString StatsTextRecord(const LineStats& stats, const QString& pingStateText, bo
     return record;
 }
 
-namespace {
-
-void warnNotWritten(const QFile& file) {
-    qWarning("Statistics record not written to %s: %s", qPrintable(file.fileName()), qPrintable(file.errorString()));
-}
-
-// A short write sets no error: the rest is written again, which fails and says why.
-bool writeWhole(QFile& file, const QByteArray& bytes) {
-    const qint64 written = file.write(bytes);
-    return written == bytes.size() || (written > 0 && file.write(bytes.sliced(written)) == bytes.size() - written);
-}
-
-} // namespace
-
 void AppendToAppFile(const QString& folder, const QString& line, const QString& fileName) {
-    QFile file(QDir(folder).filePath(fileName));
-    // A regular file, or none yet: opening a FIFO that nobody reads would hold the window for ever.
-    if (const QFileInfo info(file.fileName()); info.exists() && !info.isFile()) {
-        qWarning("Statistics record not written to %s: not a regular file", qPrintable(file.fileName()));
-        return;
-    }
+    // A regular file of the program's own, or none yet: a FIFO that nobody reads would hold
+    // the window for ever, and a link planted by someone else must not receive the record.
+    OwnFile file(QDir(folder).filePath(fileName), OwnFile::Access::Append);
     QStringEncoder encoder(QStringConverter::System);
-    // One write per record, so that a reader never sees half a line.
-    const QByteArray bytes = encoder(line + modMisc::CRLF);
-    // Unbuffered, so that a short write on a full disk is seen here and not retried when the file closes.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
-        warnNotWritten(file);
-        return;
-    }
-    const qint64 before = file.size();
-    if (!writeWhole(file, bytes)) {
-        warnNotWritten(file);
-        // The part that fitted is cut off again: left there, it would join the next record's line.
-        file.resize(before);
-    }
+    // One write per record, so that a reader never sees half a line; on a full disk the
+    // part that fitted is cut off again, as left there it would join the next record's line.
+    if (file.state() != OwnFile::State::Planted && !file.append(encoder(line + StatsCsv::LineEnd)))
+        qWarning("Statistics record not written to %s: %s", qPrintable(file.path()), qPrintable(file.errorString()));
 }
 
 } // namespace StatsRecords

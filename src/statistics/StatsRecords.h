@@ -24,9 +24,9 @@ QString StatsTextRecord(const LineStats& stats, const QString& pingStateText, bo
 
 // Appends the line and CR LF to folder/fileName in the system's 8-bit code page,
 // creating the file when it is missing; what is there but not a regular file
-// (a FIFO, a device, a folder) is left alone. A failure loses this line for this file
-// only, whole: what fitted of it on a full disk is cut off again, so that the
-// records before and after it stay whole. It is logged as a warning and the caller goes on.
+// (a FIFO, a device, a folder), or not the program's own (see OwnFile), is left alone. A failure loses this line for
+// this file only, whole: what fitted of it on a full disk is cut off again, so that the records before and after it
+// stay whole. It is logged as a warning and the caller goes on.
 void AppendToAppFile(const QString& folder, const QString& line, const QString& fileName);
 
 } // namespace StatsRecords

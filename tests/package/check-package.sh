@@ -59,5 +59,43 @@ check "program ends cleanly" test $? -eq 0
 check "settings written on SIGTERM" grep -qs '^Ping IP=' "$bin/settings.ini"
 [ $failed -eq 0 ] || cat "$work/run.log"
 
+# The capability that the post-install step grants serves the ICMP socket alone:
+# the user nobody runs the program with it in a network namespace where ping
+# sockets are closed, so only the raw socket can ping. Once the window shows the
+# process holds no capability, and Start Pinging (Alt+S) paints lblPing green.
+pinging_as_a_user() {
+    local home=$work/home display="" window="" status=1
+    setcap cap_net_raw+ep "$bin/line-warden" && mkdir -p "$home/data/line-warden" "$home/run" || return 1
+    printf '[Options]\r\nPing IP=127.0.0.1\r\nPing Interval=-1\r\n' >"$home/data/line-warden/settings.ini"
+    chown -R nobody:nogroup "$home" && chmod 700 "$home/run" && chmod 755 "$work"
+    Xvfb -displayfd 1 -ac -nolisten tcp -screen 0 1024x768x24 >"$work/display" 2>/dev/null &
+    local xvfb=$!
+    for _ in $(seq 50); do display=$(cat "$work/display") && [ -n "$display" ] && break; sleep 0.1; done
+    export DISPLAY=:$display
+    unshare --net -- sh -c 'ip link set lo up && exec setpriv --reuid=nobody --regid=nogroup --clear-groups \
+        env HOME="$1" XDG_DATA_HOME="$1/data" XDG_RUNTIME_DIR="$1/run" QT_QPA_PLATFORM=xcb "$0"' \
+        "$bin/line-warden" "$home" >"$work/user.log" 2>&1 &
+    local pid=$!
+    for _ in $(seq 100); do window=$(xdotool search --name '^Line Warden$' | head -1) && [ -n "$window" ] && break; sleep 0.1; done
+    grep -E '^Cap(Prm|Eff)' "/proc/$pid/status" >"$work/caps"
+    if [ -n "$window" ] && [ "$(grep -cE ':\s0+$' "$work/caps")" = 2 ]; then
+        xdotool windowfocus --sync "$window" key alt+s
+        for _ in $(seq 50); do
+            import -window "$window" "$work/window.png"
+            [ "$(convert "$work/window.png" -format '%[hex:u.p{228,72}]' info:)" = 00FF00 ] && status=0 && break
+            sleep 0.2
+        done
+    fi
+    kill -TERM "$pid" "$xvfb"
+    wait "$pid" "$xvfb"
+    [ $status -eq 0 ] || cat "$work/caps" "$work/user.log"
+    return $status
+}
+if [ "$(id -u)" -eq 0 ]; then
+    check "a user pings with no capability left" pinging_as_a_user
+elif [ "${LW_REQUIRE_PEERS:-}" = 1 ]; then
+    check "a user pings with no capability left (needs root)" false
+fi
+
 echo "package: $passed passed, $failed failed"
 [ $failed -eq 0 ]
