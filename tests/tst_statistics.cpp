@@ -13,6 +13,7 @@
 #include "Peers.h"
 #include "RouterOptions.h"
 #include "SmallFs.h"
+#include "TextRows.h"
 #include "statistics/StatsCollector.h"
 #include "statistics/StatsRecords.h"
 
@@ -83,11 +84,6 @@ struct CollectorRig {
     }
     QString file(const QString& name) const { return readAll(dir.filePath(name)); }
 };
-
-// Table rows of texts only: a name, then one text per column.
-template <class... Texts> void row(const char* name, const Texts&... texts) {
-    (QTest::newRow(name) << ... << QString(texts));
-}
 
 } // namespace
 
