@@ -81,7 +81,9 @@ private slots:
         settings.command =
             uR"(sh -c "env > $0/$LW_EVENT.tmp && mv $0/$LW_EVENT.tmp $0/$LW_EVENT" %1)"_s.arg(dir.path());
         Notifier notifier(settings, u"Line Warden"_s, m_bus.connection(u"notifier"_s), line.clock());
-        line.play(notifier.events(), script);
+        CoreStandIn core;
+        ConnectNotifier(notifier, core, core);
+        line.play(core, script);
 
         QTRY_VERIFY(!m_recorder.calls.isEmpty() && m_recorder.calls.last().body == body);
         const NotificationRecorder::Call call = m_recorder.calls.last();
