@@ -30,10 +30,7 @@ private slots:
         QVERIFY(m_recorder.serve(m_bus.connection(u"recorder"_s)));
     }
 
-    void init() {
-        m_recorder.calls.clear();
-        m_recorder.refuse = false;
-    }
+    void init() { m_recorder.calls.clear(); }
 
     void tells_data() {
         QTest::addColumn<QString>("script");
@@ -106,7 +103,6 @@ private slots:
         QTest::addColumn<QString>("service");
         row("no session bus", "no bus");
         row("nobody owns the name", "absent");
-        row("an error for an answer", "refusing");
     }
 
     void notShown() {
@@ -115,7 +111,6 @@ private slots:
         const bool connected = service != u"no bus";
         if (service == u"absent")
             QVERIFY(m_bus.connection(u"recorder"_s).unregisterService(u"org.freedesktop.Notifications"_s));
-        m_recorder.refuse = service == u"refusing";
         LineScript line;
         Notifier notifier(LineScript::settings(QString()), u"Line Warden"_s,
                           connected ? m_bus.connection(u"notifier"_s) : QDBusConnection(u"lw-no-bus"_s), line.clock());

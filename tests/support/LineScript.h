@@ -25,8 +25,6 @@ signals:
 };
 
 struct LineScript {
-    static inline const QString Reason = QStringLiteral("connection refused");
-
     // West of UTC by a half hour, so that times show the offset's sign and minutes.
     QDateTime now{QDate(2024, 5, 1), QTime(14, 2, 11), Qt::OffsetFromUTC, -(3 * 3600 + 1800)};
 
@@ -57,7 +55,7 @@ struct LineScript {
                 stats.UsMargin = v.value(3);
                 events.recordWritten(stats, QString(), false, now);
             } else if (token == u"f") {
-                events.collectionFailed(Reason);
+                events.collectionFailed(QStringLiteral("connection refused"));
             }
         }
     }
