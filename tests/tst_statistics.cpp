@@ -14,6 +14,7 @@
 #include "PlantedFile.h"
 #include "RouterOptions.h"
 #include "SmallFs.h"
+#include "TextRows.h"
 #include "history/StatsHistory.h"
 #include "statistics/StatsCollector.h"
 #include "statistics/StatsRecords.h"
@@ -85,11 +86,6 @@ struct CollectorRig {
     }
     QString file(const QString& name) const { return readAll(dir.filePath(name)); }
 };
-
-// Table rows of texts only: a name, then one text per column.
-template <class... Texts> void row(const char* name, const Texts&... texts) {
-    (QTest::newRow(name) << ... << QString(texts));
-}
 
 } // namespace
 
