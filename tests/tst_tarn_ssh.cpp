@@ -54,9 +54,9 @@ Outcome run(const QStringList& script, const SshLogin& login) {
 }
 
 // The banner and the prompt before the command, then its answer without its echo.
-void verifyStatistics(const Outcome& outcome) {
+void verifyStatistics(const Outcome& outcome, qsizetype entries = 2) {
     QVERIFY2(outcome.completed, qPrintable(outcome.log));
-    QCOMPARE(outcome.conversation.size(), 2);
+    QCOMPARE(outcome.conversation.size(), entries);
     QVERIFY(outcome.conversation[0].contains(u"/var # "_s));
     const QString& entry = outcome.conversation[1];
     QVERIFY2(entry.startsWith(StatsDialogue::Command + u"¤"_s), qPrintable(entry));
@@ -121,19 +121,22 @@ void TestTarnSsh::initTestCase() {
 // Refused and unreachable connections are reported as over telnet, and the
 // script waits; what no SSH server would send ends the script at once.
 void TestTarnSsh::connectionFailures_data() {
-    QTest::addColumn<QByteArray>("peerSays"); // empty: nothing listens
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QByteArray>("peerSays"); // null: nothing listens
     QTest::addColumn<QString>("logged");      // {port}: the peer's port
     QTest::addColumn<Failure>("failure");
     QTest::addColumn<bool>("scriptError");
-    QTest::newRow("refused") << QByteArray() << u"Winsock Control Error - 10061 : Connection refused"_s
-                             << Failure::Refused << false;
-    QTest::newRow("not an SSH server") << QByteArray("220 FTP server ready\r\n")
+    const QString refused = u"Winsock Control Error - 10061 : Connection refused"_s;
+    QTest::newRow("refused") << u"127.0.0.1"_s << QByteArray() << refused << Failure::Refused << false;
+    QTest::newRow("refused, by name") << u"localhost"_s << QByteArray() << refused << Failure::Refused << false;
+    QTest::newRow("not an SSH server") << u"127.0.0.1"_s << QByteArray("220 FTP server ready\r\n")
                                        << u"SSH connection to [127.0.0.1]:{port} failed: "_s << Failure::Lost << true;
-    QTest::newRow("closes at once") << QByteArray("") << u"SSH connection to [127.0.0.1]:{port} failed: "_s
+    QTest::newRow("closes at once") << u"127.0.0.1"_s << QByteArray("") << u"SSH connection to [127.0.0.1]:{port} failed: "_s
                                     << Failure::Lost << true;
 }
 
 void TestTarnSsh::connectionFailures() {
+    QFETCH(QString, host);
     QFETCH(QByteArray, peerSays);
     QFETCH(QString, logged);
     QFETCH(Failure, failure);
@@ -152,7 +155,7 @@ void TestTarnSsh::connectionFailures() {
     TarnTelnet control;
     QSignalSpy failed(&control, &TarnTelnet::ConnectionFailed);
     QSignalSpy error(&control, &TarnTelnet::ScriptError);
-    control.RunScript(StatsDialogue::sshScriptLines(u"127.0.0.1"_s, QString::number(port)).join(u"\r\n"_s));
+    control.RunScript(StatsDialogue::sshScriptLines(host, QString::number(port)).join(u"\r\n"_s));
     QCOMPARE(control.ConsoleLog(), u"Running script\r\nOpening connection\r\n"_s); // nothing from inside the call
     QTRY_COMPARE(control.LastFailure(), failure);
     QCOMPARE(error.size(), scriptError ? 1 : 0);
@@ -198,9 +201,10 @@ void TestTarnSsh::login() {
     QFETCH(bool, useKey);
     QFETCH(QString, refusal);
     const SshLogin login{u"root"_s, password, useKey ? m_keyFile : QString(), m_dir.filePath(u"known_hosts"_s), true};
-    const Outcome outcome = run(StatsDialogue::sshScriptLines(m_netns.routerAddress()), login);
+    // The last line goes on when the send is complete: no WAIT follows it.
+    const Outcome outcome = run(StatsDialogue::sshScriptLines(m_netns.routerAddress()) << u"SEND \"\\n\""_s, login);
     if (refusal.isEmpty()) {
-        verifyStatistics(outcome);
+        verifyStatistics(outcome, 3);
         return;
     }
     QVERIFY(outcome.failed);

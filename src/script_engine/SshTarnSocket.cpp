@@ -107,11 +107,16 @@ void SshTarnSocket::Connect() {
     });
 }
 
+// Routers are reached on IPv4 far more often; a name with both kinds of address gets its IPv4 one.
 void SshTarnSocket::resolved(const QList<QHostAddress>& addresses, const QString& error) {
-    if (addresses.isEmpty())
+    if (addresses.isEmpty()) {
         fail(HostNotFound, error);
-    else
-        startTcp(addresses.first());
+        return;
+    }
+    const auto v4 = std::find_if(addresses.begin(), addresses.end(), [](const QHostAddress& address) {
+        return address.protocol() == QAbstractSocket::IPv4Protocol;
+    });
+    startTcp(v4 != addresses.end() ? *v4 : addresses.first());
 }
 
 void SshTarnSocket::startTcp(const QHostAddress& address) {
