@@ -131,8 +131,8 @@ void TestTarnSsh::connectionFailures_data() {
     QTest::newRow("refused, by name") << u"localhost"_s << QByteArray() << refused << Failure::Refused << false;
     QTest::newRow("not an SSH server") << u"127.0.0.1"_s << QByteArray("220 FTP server ready\r\n")
                                        << u"SSH connection to [127.0.0.1]:{port} failed: "_s << Failure::Lost << true;
-    QTest::newRow("closes at once") << u"127.0.0.1"_s << QByteArray("") << u"SSH connection to [127.0.0.1]:{port} failed: "_s
-                                    << Failure::Lost << true;
+    QTest::newRow("closes at once") << u"127.0.0.1"_s << QByteArray("")
+                                    << u"SSH connection to [127.0.0.1]:{port} failed: "_s << Failure::Lost << true;
 }
 
 void TestTarnSsh::connectionFailures() {
