@@ -6,6 +6,7 @@
 // after the login; tabs of files arrive as tabs; a wrong password is refused
 // about 0.3 s later.
 #include <QFile>
+#include <QMessageAuthenticationCode>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -16,6 +17,7 @@
 #include "Peers.h"
 #include "RouterNamespace.h"
 #include "StatsDialogue.h"
+#include "script_engine/KnownHostsFile.h"
 #include "script_engine/SshMessages.h"
 #include "script_engine/SshTarnSocket.h"
 #include "script_engine/TarnTelnet.h"
@@ -82,6 +84,8 @@ private slots:
     void connectionFailures_data();
     void connectionFailures();
     void silentPeerLeavesNothingBehind();
+    void knownFingerprints_data();
+    void knownFingerprints();
     void login_data();
     void login();
     void hostKeys();
@@ -96,6 +100,8 @@ private:
     QString m_why;
     QString m_keyFile;
     QString m_authorizedKeys;
+    QByteArray m_publicKey; // as known-hosts lines give it: type, blank, base64
+    QString m_fingerprint;
 };
 
 // A key pair of the test's own: the private half for the engine, the public half for the router.
@@ -109,8 +115,10 @@ void TestTarnSsh::initTestCase() {
     QCOMPARE(ssh_pki_export_pubkey_base64(key, &publicKey), SSH_OK);
     QFile keys(m_authorizedKeys);
     QVERIFY(keys.open(QIODevice::WriteOnly));
-    keys.write("ssh-ed25519 " + QByteArray(publicKey) + "\n");
+    m_publicKey = "ssh-ed25519 " + QByteArray(publicKey);
+    keys.write(m_publicKey + "\n");
     keys.close();
+    m_fingerprint = KnownHostsFile::Fingerprint(key);
     ssh_string_free_char(publicKey);
     ssh_key_free(key);
 
@@ -183,6 +191,39 @@ void TestTarnSsh::silentPeerLeavesNothingBehind() {
     QCoreApplication::processEvents();
     QCOMPARE(logged.size(), 3); // Running script, Opening connection, Closed connection.
     QCOMPARE(control.LastFailure(), Failure::None);
+}
+
+// The key a changed router is refused against is named also when the file
+// came from OpenSSH, which hashes host names and lists several on one line.
+void TestTarnSsh::knownFingerprints_data() {
+    QTest::addColumn<QByteArray>("names");
+    QTest::addColumn<QString>("hostPort");
+    QTest::addColumn<bool>("known");
+    const QByteArray salt = QByteArray::fromHex("00112233445566778899aabbccddeeff00112233");
+    const auto hashed = [&salt](const QByteArray& host) {
+        return "|1|" + salt.toBase64() + '|' +
+               QMessageAuthenticationCode::hash(host, salt, QCryptographicHash::Sha1).toBase64();
+    };
+    QTest::newRow("address") << QByteArray("198.18.0.2") << u"198.18.0.2"_s << true;
+    QTest::newRow("one of several names") << QByteArray("router,198.18.0.2") << u"198.18.0.2"_s << true;
+    QTest::newRow("hashed") << hashed("198.18.0.2") << u"198.18.0.2"_s << true;
+    QTest::newRow("other port") << QByteArray("[198.18.0.2]:2222") << KnownHostsFile::HostPort(u"198.18.0.2"_s, 2222)
+                                << true;
+    QTest::newRow("port 22 named without it") << QByteArray("198.18.0.2") << u"[198.18.0.2]:2222"_s << false;
+    QTest::newRow("another router") << QByteArray("198.18.0.3") << u"198.18.0.2"_s << false;
+    QTest::newRow("revoked") << QByteArray("@revoked 198.18.0.2") << u"198.18.0.2"_s << false;
+}
+
+void TestTarnSsh::knownFingerprints() {
+    QFETCH(QByteArray, names);
+    QFETCH(QString, hostPort);
+    QFETCH(bool, known);
+    const QString path = m_dir.filePath(u"fingerprints"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("# a comment\n\n" + names + ' ' + m_publicKey + " a comment\n");
+    file.close();
+    QCOMPARE(KnownHostsFile::KnownFingerprints(path, hostPort), known ? QStringList{m_fingerprint} : QStringList{});
 }
 
 void TestTarnSsh::login_data() {
