@@ -10,6 +10,7 @@
 
 #include <QHostAddress>
 #include <QList>
+#include <QMetaObject>
 
 class QSocketNotifier;
 struct ssh_session_struct;
@@ -68,6 +69,7 @@ signals:
 private:
     enum class Phase { Idle, Resolving, Connecting, Handshake, Authenticating, OpeningChannel, Open, Ended };
     enum class Method { None, Agent, Key, Password };
+    enum ChannelStep { OpenSession, RequestTerminal, StartShell, ChannelReady };
 
     void resolved(const QList<QHostAddress>& addresses, const QString& error);
     void startTcp(const QHostAddress& address);
@@ -85,7 +87,16 @@ private:
     void schedule();
     void fail(int number, const QString& description);
     void release();
-    template <typename Event> void post(Event event);
+    // Delivered from the event loop, unless the connection was closed meanwhile.
+    template <typename Event> void post(Event event) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation = m_generation, event] {
+                if (generation == m_generation)
+                    event();
+            },
+            Qt::QueuedConnection);
+    }
     QString hostPort() const;
     QString knownHostsFile() const;
     QString sshError() const;
@@ -105,7 +116,7 @@ private:
     bool m_stepScheduled = false;
     ssh_session_struct* m_session = nullptr;
     ssh_channel_struct* m_channel = nullptr;
-    int m_channelStep = 0; // open, pseudo-terminal, shell
+    int m_channelStep = OpenSession;
 
     QList<Method> m_methods; // still to try, in order
     QStringList m_tried;
