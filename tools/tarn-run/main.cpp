@@ -47,14 +47,16 @@ QString readScript(const QString& path, QString& error) {
 }
 
 // The password is the file's first line: a password given on the command
-// line would show in the process list.
+// line would show in the process list. Only so much is read of a file that
+// is no password file.
 QString readPassword(const QString& path, QString& error) {
+    constexpr qint64 Longest = 4096;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
         return {};
     }
-    QByteArray line = file.readLine();
+    QByteArray line = file.readLine(Longest);
     while (line.endsWith('\n') || line.endsWith('\r'))
         line.chop(1);
     return QString::fromUtf8(line);
