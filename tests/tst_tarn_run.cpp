@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // tarn-run from a terminal's point of view: its exit status, its log lines and
-// the conversation it prints, against the router simulator and busybox telnetd.
+// the conversation it prints, against the router simulator and busybox telnetd,
+// and over SSH against dropbear in a network namespace.
 #include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -8,6 +9,7 @@
 
 #include "BusyboxRouter.h"
 #include "Peers.h"
+#include "RouterNamespace.h"
 #include "RouterSim.h"
 #include "StatsDialogue.h"
 
@@ -55,6 +57,7 @@ private slots:
     void unreadableScriptIsAUsageError();
     void oneLineScriptIsAUsageError();
     void realRouter();
+    void realRouterOverSsh();
 };
 
 void TestTarnRun::statisticsCompletes_data() {
@@ -146,6 +149,35 @@ void TestTarnRun::realRouter() {
     QCOMPARE(entries.size(), 4);
     QVERIFY2(entries[3].contains(u"DS Margin:"_s), qPrintable(entries[3]));
     QVERIFY(entries[3].contains(u"\\r\\ncat: no_where"_s));
+}
+
+// The password from a file, and a new host key refused until it may be remembered.
+void TestTarnRun::realRouterOverSsh() {
+    RouterNamespace netns;
+    LW_REQUIRE_PEER(netns.ready(), netns.whyUnavailable());
+    BusyboxRouter router;
+    LW_REQUIRE_PEER(router.startSsh(netns.name(), netns.routerAddress()), router.whyUnavailable());
+    QTemporaryDir dir;
+    QFile password(dir.filePath(u"password"_s));
+    QVERIFY(password.open(QIODevice::WriteOnly));
+    password.write("Mango\n");
+    password.close();
+    const QStringList script = StatsDialogue::sshScriptLines(netns.routerAddress());
+    const QStringList options{u"--ssh-user"_s,     u"root"_s,          u"--ssh-password-file"_s,
+                              password.fileName(), u"--known-hosts"_s, dir.filePath(u"known_hosts"_s)};
+
+    Run run = tarnRun(script, options);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.out.contains(u" Unknown SSH host key for "_s), qPrintable(run.out));
+    QVERIFY2(run.err.contains(u"--accept-new-host-key"_s), qPrintable(run.err));
+
+    run = tarnRun(script, options + QStringList{u"--accept-new-host-key"_s});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.contains(u" New SSH host key for "_s), qPrintable(run.out));
+    const QStringList entries = printedConversation(run.out);
+    QCOMPARE(entries.size(), 2);
+    QVERIFY2(entries[1].startsWith(StatsDialogue::Command + u"¤"_s), qPrintable(entries[1]));
+    QVERIFY(entries[1].contains(u"DS Margin:"_s));
 }
 
 QTEST_GUILESS_MAIN(TestTarnRun)

@@ -40,6 +40,10 @@ public:
         OtherFailure = 40000,
     };
 
+    // The description of BadState.
+    static inline const QString BadStateText =
+        QStringLiteral("Wrong protocol or connection state for the requested transaction or request");
+
     using QObject::QObject;
 
     virtual int State() const = 0;
@@ -64,6 +68,16 @@ public:
 
     // Closes; State() is 0 afterwards.
     virtual void Close() = 0;
+
+protected:
+    // The port of Connect(host, port); throws TarnError when it is not a number from 0 to 65535.
+    static int PortNumber(const QString& remotePort) {
+        bool ok = false;
+        const uint port = remotePort.trimmed().toUInt(&ok);
+        if (!ok || port > 65535)
+            throw TarnError{InvalidArgument, QStringLiteral("Invalid port \"%1\"").arg(remotePort)};
+        return int(port);
+    }
 
 signals:
     void Connected();

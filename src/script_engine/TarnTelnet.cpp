@@ -25,7 +25,8 @@ TarnTelnet::TarnTelnet(QObject* parent)
           new TcpTarnSocket, new TcpTarnSocket, [](int ms) { QThread::msleep(ulong(ms)); }, systemClock(), parent) {}
 
 TarnTelnet::TarnTelnet(TarnSocket* main, TarnSocket* data, Sleep sleep, Clock clock, QObject* parent)
-    : QObject(parent), wsMain(main), wsData(data), m_sleep(std::move(sleep)), m_clock(std::move(clock)) {
+    : QObject(parent), wsMain(main), wsData(data), wsTelnet(main), m_sleep(std::move(sleep)),
+      m_clock(std::move(clock)) {
     wsMain->setParent(this);
     wsData->setParent(this);
     strQuote = QStringLiteral("\"");
@@ -39,6 +40,7 @@ TarnTelnet::TarnTelnet(TarnSocket* main, TarnSocket* data, Sleep sleep, Clock cl
     connect(wsData, &TarnSocket::Connected, this, &TarnTelnet::wsData_Connect);
     connect(wsData, &TarnSocket::SendComplete, this, &TarnTelnet::wsData_SendComplete);
     connect(wsData, &TarnSocket::Error, this, &TarnTelnet::wsData_Error);
+    CreateSshSocket();
 }
 
 TarnTelnet::~TarnTelnet() {

@@ -13,6 +13,7 @@
 #include "EchoScanner.h"
 #include "ResumableSearch.h"
 
+class SshTarnSocket;
 class TarnSocket;
 struct TarnError;
 
@@ -22,6 +23,12 @@ class TarnTelnet : public QObject {
     Q_PROPERTY(qint32 Mode READ Mode WRITE setMode)
     Q_PROPERTY(bool WaitForReboot READ WaitForReboot WRITE setWaitForReboot)
     Q_PROPERTY(QString Caption READ Caption CONSTANT)
+    // The login of "HOST ssh:ADDRESS [PORT]" lines: see SshLogin.
+    Q_PROPERTY(QString SshUser READ SshUser WRITE setSshUser)
+    Q_PROPERTY(QString SshPassword READ SshPassword WRITE setSshPassword)
+    Q_PROPERTY(QString SshKeyFile READ SshKeyFile WRITE setSshKeyFile)
+    Q_PROPERTY(QString SshKnownHosts READ SshKnownHosts WRITE setSshKnownHosts)
+    Q_PROPERTY(bool SshAcceptNewHostKey READ SshAcceptNewHostKey WRITE setSshAcceptNewHostKey)
 
 public:
     // Why the main connection failed while a script ran. Reported beside the
@@ -32,6 +39,10 @@ public:
         Refused, // nothing listens at the address and port
         NoRoute, // the address cannot be reached, or the name not found
         Lost,    // reset or closed by the peer before the script's end
+        // Over SSH, reported with ScriptError(false):
+        LoginRefused,   // neither the password nor a key was accepted
+        HostKeyUnknown, // the router's key is not known, and new keys are not accepted
+        HostKeyChanged, // the router offered another key than the one known for it
     };
     Q_ENUM(Failure)
 
@@ -57,6 +68,16 @@ public:
     QString Caption() const;
     // The failure of the current or last run; None while nothing failed.
     Failure LastFailure() const { return m_lastFailure; }
+    QString SshUser() const;
+    void setSshUser(const QString& New_Val);
+    QString SshPassword() const;
+    void setSshPassword(const QString& New_Val);
+    QString SshKeyFile() const;
+    void setSshKeyFile(const QString& New_Val);
+    QString SshKnownHosts() const;
+    void setSshKnownHosts(const QString& New_Val);
+    bool SshAcceptNewHostKey() const;
+    void setSshAcceptNewHostKey(bool New_Val);
 
     // Starts a script; an empty text runs the stored script again. Returns once
     // the first line that waits for the network has been started.
@@ -102,6 +123,11 @@ private:
     double GetSeconds() const;
     void LetEventsRun();
 
+    // SSH as the main connection
+    void CreateSshSocket();
+    void ChooseMainSocket();
+    void wsSsh_Error(int number, const QString& description);
+
     // FTP data channel
     bool OpenDataConnection(const QString& reply);
     void SendFile(const QString& path);
@@ -109,8 +135,10 @@ private:
     void wsData_SendComplete();
     void wsData_Error(int number, const QString& description);
 
-    TarnSocket* wsMain;
+    TarnSocket* wsMain; // the socket the last HOST line chose: wsTelnet or wsSsh
     TarnSocket* wsData;
+    TarnSocket* wsTelnet;
+    SshTarnSocket* wsSsh = nullptr;
     Sleep m_sleep;
     Clock m_clock;
 

@@ -102,6 +102,7 @@ bool TarnTelnet::ExecuteNextLine() {
         WriteLog(OpeningConnection);
         strHost = GetField(strLine, u" ", 2);
         strPort = GetField(strLine, u" ", 3);
+        ChooseMainSocket();
         if (strPort.isEmpty())
             strPort = QStringLiteral("23");
         ArmFollowingWait();

@@ -5,9 +5,6 @@
 
 namespace {
 
-const QString BadStateText =
-    QStringLiteral("Wrong protocol or connection state for the requested transaction or request");
-
 int errorNumber(QAbstractSocket::SocketError error) {
     switch (error) {
     case QAbstractSocket::ConnectionRefusedError:
@@ -48,12 +45,8 @@ TcpTarnSocket::TcpTarnSocket(QObject* parent) : TarnSocket(parent) {
 }
 
 void TcpTarnSocket::Connect(const QString& remoteHost, const QString& remotePort) {
-    bool ok = false;
-    const uint port = remotePort.trimmed().toUInt(&ok);
-    if (!ok || port > 65535)
-        throw TarnError{InvalidArgument, QStringLiteral("Invalid port \"%1\"").arg(remotePort)};
+    m_remotePort = PortNumber(remotePort);
     m_remoteHost = remoteHost;
-    m_remotePort = int(port);
     Connect();
 }
 

@@ -28,8 +28,8 @@ check "no build or test programs" test -z "$(ls "$work/root/usr/bin" | grep -E '
 
 # Package names alone, one a line, without their version constraints.
 depends=$(dpkg-deb -f "$deb" Depends | sed 's/ ([^)]*)//g; s/, /\n/g')
-for d in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6charts6 qt6-qpa-plugins fonts-liberation \
-    libcap2-bin; do
+for d in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6charts6 libssh-4 qt6-qpa-plugins \
+    fonts-liberation libcap2-bin; do
     check "depends on $d" grep -qxF "$d" <<<"$depends"
 done
 

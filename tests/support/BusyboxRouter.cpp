@@ -24,6 +24,14 @@ quint16 freePort() {
     return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
+QString newDir() {
+    return QDir::tempPath() + QStringLiteral("/busybox-router-") + QUuid::createUuid().toString(QUuid::Id128);
+}
+
+QString statsOrSample(const QString& statsFile) {
+    return statsFile.isEmpty() ? Peers::sourceDir() + QStringLiteral("/tools/router-sim/sample-stats.txt") : statsFile;
+}
+
 } // namespace
 
 BusyboxRouter::~BusyboxRouter() {
@@ -32,15 +40,25 @@ BusyboxRouter::~BusyboxRouter() {
 
 bool BusyboxRouter::start(const QString& statsFile, const QString& netns) {
     stop();
-    const QString stats =
-        statsFile.isEmpty() ? Peers::sourceDir() + QStringLiteral("/tools/router-sim/sample-stats.txt") : statsFile;
+    const QString stats = statsOrSample(statsFile);
     for (int attempt = 0; attempt < Attempts; ++attempt) {
         m_port = freePort();
-        m_dir = QDir::tempPath() + QStringLiteral("/busybox-router-") + QUuid::createUuid().toString(QUuid::Id128);
+        m_dir = newDir();
         if (m_port != 0 && runScript({QStringLiteral("start"), m_dir, QString::number(m_port), stats, netns}))
             return true;
         stop();
     }
+    return false;
+}
+
+bool BusyboxRouter::startSsh(const QString& netns, const QString& address, const QString& authorizedKeys,
+                             const QString& statsFile) {
+    stop();
+    m_dir = newDir();
+    m_port = 22;
+    if (runScript({QStringLiteral("start-ssh"), m_dir, address, netns, statsOrSample(statsFile), authorizedKeys}))
+        return true;
+    stop();
     return false;
 }
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The real peer: busybox telnetd, login and ash in a chroot, as routers run
-// them, on a free port of 127.0.0.1. Needs root; whyUnavailable() says what
-// is missing otherwise.
+// them, on a free port of 127.0.0.1; or dropbear in front of the same shell,
+// on port 22 of an address in a network namespace. Needs root;
+// whyUnavailable() says what is missing otherwise.
 #pragma once
 
 #include <QString>
@@ -17,6 +18,10 @@ public:
     // and starts telnetd, in the named network namespace if one is given.
     // Returns once it listens.
     bool start(const QString& statsFile = {}, const QString& netns = {});
+    // Builds the chroot with a new host key and starts dropbear on address:22
+    // inside netns. root logs in with the telnet password or a key of authorizedKeys.
+    bool startSsh(const QString& netns, const QString& address, const QString& authorizedKeys = {},
+                  const QString& statsFile = {});
     // Gives the running router this statistics file; sessions started from now on read it.
     bool replaceStats(const QString& statsFile);
     // Kills telnetd and its sessions and removes the chroot.

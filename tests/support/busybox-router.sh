@@ -2,13 +2,19 @@
 # SPDX-License-Identifier: MIT
 # A router as users meet it: busybox telnetd, login and ash in a chroot,
 # with GNU cat so that the missing file gives the router's own error line.
+# Or the same router reached over SSH, as routers without telnet run it:
+# dropbear, with a new ed25519 host key each time it is built.
 #
 #   busybox-router.sh start DIR PORT [STATS_FILE [NETNS]]   build DIR, start telnetd on 127.0.0.1:PORT,
 #                                                           inside the named network namespace if given
+#   busybox-router.sh start-ssh DIR ADDRESS NETNS [STATS_FILE [AUTHORIZED_KEYS]]
+#                                                           build DIR, start dropbear on ADDRESS:22 inside
+#                                                           the network namespace; root logs in with the
+#                                                           same password, or with the keys given
 #   busybox-router.sh stats DIR STATS_FILE                  give the running router new statistics
 #   busybox-router.sh stop DIR                              kill everything rooted in DIR, remove DIR
 #
-# telnetd runs under its own mount and UTS namespaces: a private devpts
+# The servers run under their own mount and UTS namespaces: a private devpts
 # instance gives the chroot its own pseudo-terminals, and the host name
 # "router" makes login ask "router login: ". Needs root.
 set -euo pipefail
@@ -25,14 +31,15 @@ die() {
 # The command prefix that runs in the router's network namespace, if any.
 in_netns=()
 
-# Prints 0 when PORT has a listener on 127.0.0.1.
+# True when ADDRESS:PORT has a listener (IPv4, as /proc/net/tcp writes it: bytes reversed).
 listening() {
-    local hex
-    hex=$(printf '0100007F:%04X' "$1")
+    local address=$1 port=$2 a b c d hex
+    IFS=. read -r a b c d <<<"$address"
+    hex=$(printf '%02X%02X%02X%02X:%04X' "$d" "$c" "$b" "$a" "$port")
     "${in_netns[@]}" grep -q "^ *[0-9]*: $hex 00000000:0000 0A" /proc/net/tcp
 }
 
-# Every process whose root directory is DIR (telnetd and its login sessions).
+# Every process whose root directory is DIR (the server and its login sessions).
 rooted_in() {
     local dir=$1 p
     for p in /proc/[0-9]*; do
@@ -77,38 +84,79 @@ build_root() {
     cp "$stats" "$root/proc/avalanche/avsar_modem_stats"
 }
 
-start() {
-    local dir=$1 port=$2 stats=${3:-} netns=${4:-}
-    [ -z "$netns" ] || in_netns=(ip netns exec "$netns")
+# dropbear and its libraries in the root, a new host key, and the keys root may log in with.
+add_dropbear() {
+    local root=$1 keys=$2
+    copy_with_libraries "$root" /usr/sbin/dropbear
+    mkdir -p "$root/etc/dropbear" "$root/var/.ssh"
+    dropbearkey -t ed25519 -f "$root/etc/dropbear/dropbear_ed25519_host_key" >/dev/null 2>&1 ||
+        die "dropbearkey failed"
+    echo /bin/sh >"$root/etc/shells"
+    chmod 0700 "$root/var/.ssh"
+    [ -z "$keys" ] || install -m 0600 "$keys" "$root/var/.ssh/authorized_keys"
+}
+
+# Checks what every router needs and builds its root in DIR; prints the root's absolute path.
+prepare() {
+    local dir=$1 stats=$2
     [ "$(id -u)" -eq 0 ] || die "needs root"
     [ -x "$busybox" ] || die "$busybox missing (Debian package busybox-static)"
-    "$busybox" --list | grep -qx telnetd || die "$busybox has no telnetd"
     command -v unshare >/dev/null || die "unshare missing (util-linux)"
     command -v openssl >/dev/null || die "openssl missing"
-    [ -n "$stats" ] || stats="$(cd "$(dirname "$0")/../.." && pwd)/tools/router-sim/sample-stats.txt"
     [ -r "$stats" ] || die "no statistics file $stats"
-    listening "$port" && die "port $port is taken"
-
     mkdir -p "$dir"
     dir=$(cd "$dir" && pwd -P)
     build_root "$dir" "$stats"
+    echo "$dir"
+}
 
-    # The inner shell runs in the new namespaces; exec keeps telnetd as the recorded process.
+# Runs SERVER ARGS... chrooted in DIR, in new mount and UTS namespaces, until it
+# listens on ADDRESS:PORT. The inner shell's exec keeps the server as the recorded process.
+serve() {
+    local dir=$1 address=$2 port=$3
+    shift 3
     "${in_netns[@]}" unshare --mount --uts --propagation private sh -c '
         set -e
         mount -t devpts -o newinstance,ptmxmode=0666,mode=0620 devpts "$1/dev/pts"
         hostname router
-        exec chroot "$1" /bin/busybox telnetd -F -b "127.0.0.1:$2" -l /bin/login
-    ' busybox-router "$dir" "$port" </dev/null >"$dir.log" 2>&1 &
+        root=$1
+        shift
+        exec chroot "$root" "$@"
+    ' busybox-router "$dir" "$@" </dev/null >"$dir.log" 2>&1 &
     echo $! >"$dir.pid"
 
     local i
     for i in $(seq 100); do
-        listening "$port" && return 0
-        kill -0 "$(cat "$dir.pid")" 2>/dev/null || die "telnetd ended: $(cat "$dir.log")"
+        listening "$address" "$port" && return 0
+        kill -0 "$(cat "$dir.pid")" 2>/dev/null || die "$1 ended: $(cat "$dir.log")"
         sleep 0.05
     done
-    die "telnetd did not listen on 127.0.0.1:$port"
+    die "$1 did not listen on $address:$port"
+}
+
+default_stats() {
+    echo "$(cd "$(dirname "$0")/../.." && pwd)/tools/router-sim/sample-stats.txt"
+}
+
+start() {
+    local dir=$1 port=$2 stats=${3:-} netns=${4:-}
+    [ -z "$netns" ] || in_netns=(ip netns exec "$netns")
+    "$busybox" --list | grep -qx telnetd || die "$busybox has no telnetd"
+    listening 127.0.0.1 "$port" && die "port $port is taken"
+    dir=$(prepare "$dir" "${stats:-$(default_stats)}")
+    serve "$dir" 127.0.0.1 "$port" /bin/busybox telnetd -F -b "127.0.0.1:$port" -l /bin/login
+}
+
+start_ssh() {
+    local dir=$1 address=$2 netns=$3 stats=${4:-} keys=${5:-}
+    in_netns=(ip netns exec "$netns")
+    [ -x /usr/sbin/dropbear ] && command -v dropbearkey >/dev/null || die "dropbear missing (dropbear-bin)"
+    [ -z "$keys" ] || [ -r "$keys" ] || die "no authorized keys file $keys"
+    listening "$address" 22 && die "$address:22 is taken"
+    dir=$(prepare "$dir" "${stats:-$(default_stats)}")
+    add_dropbear "$dir" "$keys"
+    serve "$dir" "$address" 22 /usr/sbin/dropbear -F -E -p "$address:22" \
+        -r /etc/dropbear/dropbear_ed25519_host_key -P /var/dropbear.pid
 }
 
 # Renamed into place, so that a session reading the statistics meanwhile sees
@@ -134,7 +182,7 @@ stop() {
         [ -z "$(rooted_in "$dir")" ] && break
         sleep 0.05
     done
-    # The devpts mount lived in the namespace only; the host sees plain directories.
+    # The devpts mount lived in the server's namespace only; the host sees plain directories.
     rm -rf -- "$dir" "$dir.pid" "$dir.log"
 }
 
@@ -142,6 +190,10 @@ case "${1:-}" in
 start)
     [ $# -ge 3 ] || die "usage: $0 start DIR PORT [STATS_FILE [NETNS]]"
     start "$2" "$3" "${4:-}" "${5:-}"
+    ;;
+start-ssh)
+    [ $# -ge 4 ] || die "usage: $0 start-ssh DIR ADDRESS NETNS [STATS_FILE [AUTHORIZED_KEYS]]"
+    start_ssh "$2" "$3" "$4" "${5:-}" "${6:-}"
     ;;
 stats)
     [ $# -ge 3 ] || die "usage: $0 stats DIR STATS_FILE"
@@ -152,6 +204,7 @@ stop)
     stop "$2"
     ;;
 *)
-    die "usage: $0 start DIR PORT [STATS_FILE [NETNS]] | stats DIR STATS_FILE | stop DIR"
+    die "usage: $0 start DIR PORT [STATS_FILE [NETNS]] | start-ssh DIR ADDRESS NETNS [STATS_FILE [AUTHORIZED_KEYS]] |" \
+        "stats DIR STATS_FILE | stop DIR"
     ;;
 esac

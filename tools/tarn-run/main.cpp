@@ -5,7 +5,8 @@
 //
 // Exit status: 0 when the script completes, 1 on a script error, 2 when the
 // time limit passes without either (a stalled script), 3 when there is
-// nothing to run (bad options, an unreadable or one-line script file).
+// nothing to run (bad options, an unreadable or one-line script file, an
+// unreadable password file).
 #include "script_engine/TarnTelnet.h"
 #include "text/Escape.h"
 
@@ -45,6 +46,22 @@ QString readScript(const QString& path, QString& error) {
     return script;
 }
 
+// The password is the file's first line: a password given on the command
+// line would show in the process list. Only so much is read of a file that
+// is no password file.
+QString readPassword(const QString& path, QString& error) {
+    constexpr qint64 Longest = 4096;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return {};
+    }
+    QByteArray line = file.readLine(Longest);
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromUtf8(line);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -52,9 +69,10 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("tarn-run"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Runs a script (HOST, SEND, WAIT, DELAY, ECHO, STOR, PUT, #) against a telnet or FTP server.\n"
-                       "Exit status: 0 complete, 1 script error, 2 no end within the time limit, 3 nothing to run."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Runs a script (HOST, SEND, WAIT, DELAY, ECHO, STOR, PUT, #) against a telnet, SSH or FTP server.\n"
+        "HOST ssh:ADDRESS [PORT] connects over SSH (port 22 when omitted).\n"
+        "Exit status: 0 complete, 1 script error, 2 no end within the time limit, 3 nothing to run."));
     parser.addHelpOption();
     const QCommandLineOption mode(QStringLiteral("mode"),
                                   QStringLiteral("0 telnet, 1 telnet with the login check, 2 FTP (default 0)."),
@@ -64,7 +82,22 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption timeout(QStringLiteral("timeout"),
                                      QStringLiteral("Give up after this many seconds (default 30)."),
                                      QStringLiteral("SECONDS"), QStringLiteral("30"));
-    parser.addOptions({mode, reboot, timeout});
+    const QCommandLineOption sshUser(QStringLiteral("ssh-user"),
+                                     QStringLiteral("User name for HOST ssh:ADDRESS lines."), QStringLiteral("USER"));
+    const QCommandLineOption sshPasswordFile(QStringLiteral("ssh-password-file"),
+                                             QStringLiteral("The SSH password is this file's first line."),
+                                             QStringLiteral("FILE"));
+    const QCommandLineOption sshKey(QStringLiteral("ssh-key"),
+                                    QStringLiteral("Private key file for SSH (OpenSSH's format, no passphrase; a "
+                                                   "running ssh-agent is asked first)."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption knownHosts(QStringLiteral("known-hosts"),
+                                        QStringLiteral("The routers' SSH host keys (default ~/.ssh/known_hosts)."),
+                                        QStringLiteral("FILE"));
+    const QCommandLineOption acceptNewHostKey(
+        QStringLiteral("accept-new-host-key"),
+        QStringLiteral("Remember the host key of a router that the known-hosts file does not know yet."));
+    parser.addOptions({mode, reboot, timeout, sshUser, sshPasswordFile, sshKey, knownHosts, acceptNewHostKey});
     parser.addPositionalArgument(QStringLiteral("SCRIPT_FILE"), QStringLiteral("The script to run."));
     parser.process(app);
 
@@ -80,6 +113,9 @@ int main(int argc, char* argv[]) {
     if (error.isEmpty() && !script.contains(QStringLiteral("\r\n")))
         error = QStringLiteral("%1 holds a single line, and a script without a line break runs nothing")
                     .arg(parser.positionalArguments().first());
+    const QString password = error.isEmpty() && parser.isSet(sshPasswordFile)
+                                 ? readPassword(parser.value(sshPasswordFile), error)
+                                 : QString();
     if (!error.isEmpty()) {
         std::fprintf(stderr, "tarn-run: %s\n", qPrintable(error));
         return BadUsage;
@@ -88,6 +124,11 @@ int main(int argc, char* argv[]) {
     TarnTelnet control;
     control.setMode(modeValue);
     control.setWaitForReboot(parser.isSet(reboot));
+    control.setSshUser(parser.value(sshUser));
+    control.setSshPassword(password);
+    control.setSshKeyFile(parser.value(sshKey));
+    control.setSshKnownHosts(parser.value(knownHosts));
+    control.setSshAcceptNewHostKey(parser.isSet(acceptNewHostKey));
     QObject::connect(&control, &TarnTelnet::LogUpdate, [](const QString& line) { print(line); });
     QObject::connect(&control, &TarnTelnet::FTPSendComplete,
                      [](const QString& file) { print(QStringLiteral("FTPSendComplete ") + file); });
@@ -98,7 +139,13 @@ int main(int argc, char* argv[]) {
         QCoreApplication::exit(end);
     };
     QObject::connect(&control, &TarnTelnet::ScriptComplete, [&finish] { finish(Completed); });
-    QObject::connect(&control, &TarnTelnet::ScriptError, [&finish](bool) { finish(Failed); });
+    QObject::connect(&control, &TarnTelnet::ScriptError, [&finish, &control](bool) {
+        if (control.LastFailure() == TarnTelnet::Failure::HostKeyUnknown)
+            std::fputs("tarn-run: if the fingerprint above is the router's, run again with --accept-new-host-key "
+                       "to remember it\n",
+                       stderr);
+        finish(Failed);
+    });
     QTimer::singleShot(int(seconds * 1000), [&finish, seconds] {
         std::fprintf(stderr, "tarn-run: the script did not end within %g s\n", seconds);
         finish(Stalled);

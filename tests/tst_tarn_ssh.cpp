@@ -1,0 +1,302 @@
+// SPDX-License-Identifier: MIT
+// The script engine over SSH: against loopback peers that refuse, speak no
+// SSH or never answer, and against dropbear in front of the busybox router,
+// on port 22 of its own network namespace. What dropbear does, as seen here
+// (2022.83): the shell's banner and "/var # " followed by ESC [6n straight
+// after the login; tabs of files arrive as tabs; a wrong password is refused
+// about 0.3 s later.
+#include <QFile>
+#include <QMessageAuthenticationCode>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "BusyboxRouter.h"
+#include "Peers.h"
+#include "RouterNamespace.h"
+#include "StatsDialogue.h"
+#include "script_engine/KnownHostsFile.h"
+#include "script_engine/SshMessages.h"
+#include "script_engine/SshTarnSocket.h"
+#include "script_engine/TarnTelnet.h"
+
+#include <libssh/libssh.h>
+
+using namespace Qt::StringLiterals;
+using Failure = TarnTelnet::Failure;
+
+namespace {
+
+struct Outcome {
+    bool completed = false;
+    bool failed = false;
+    Failure failure = Failure::None;
+    QStringList conversation;
+    QString log;
+};
+
+Outcome run(const QStringList& script, const SshLogin& login) {
+    TarnTelnet control;
+    control.setSshUser(login.user);
+    control.setSshPassword(login.password);
+    control.setSshKeyFile(login.keyFile);
+    control.setSshKnownHosts(login.knownHosts);
+    control.setSshAcceptNewHostKey(login.acceptNewHostKey);
+    QSignalSpy complete(&control, &TarnTelnet::ScriptComplete);
+    QSignalSpy error(&control, &TarnTelnet::ScriptError);
+    control.RunScript(script.join(u"\r\n"_s));
+    QDeadlineTimer deadline(15000);
+    while (complete.isEmpty() && error.isEmpty() && !deadline.hasExpired())
+        QTest::qWait(10);
+    Outcome outcome{!complete.isEmpty(), !error.isEmpty(), control.LastFailure(), {}, control.ConsoleLog()};
+    control.GetConversation(outcome.conversation);
+    return outcome;
+}
+
+// The banner and the prompt before the command, then its answer without its echo.
+void verifyStatistics(const Outcome& outcome, qsizetype entries = 2) {
+    QVERIFY2(outcome.completed, qPrintable(outcome.log));
+    QCOMPARE(outcome.conversation.size(), entries);
+    QVERIFY(outcome.conversation[0].contains(u"/var # "_s));
+    const QString& entry = outcome.conversation[1];
+    QVERIFY2(entry.startsWith(StatsDialogue::Command + u"¤"_s), qPrintable(entry));
+    for (const QString& key : {u"US Connection Rate:"_s, u"DS Connection Rate:"_s, u"DS Line Attenuation:"_s,
+                               u"DS Margin:"_s, u"US Line Attenuation:"_s, u"US Margin:"_s})
+        QVERIFY2(entry.contains(key), qPrintable(key));
+    QVERIFY2(entry.contains(u"\r\n"_s + StatsDialogue::EndLine), qPrintable(entry));
+    QCOMPARE(entry.count(StatsDialogue::Command), 1);
+}
+
+// The fingerprint a notice or refusal names after "prefix".
+QString fingerprintAfter(const QString& log, const QString& prefix) {
+    const qsizetype at = log.indexOf(prefix);
+    return at < 0 ? QString() : log.mid(at + prefix.size()).section(u'.', 0, 0).section(u',', 0, 0);
+}
+
+} // namespace
+
+class TestTarnSsh : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void connectionFailures_data();
+    void connectionFailures();
+    void silentPeerLeavesNothingBehind();
+    void knownFingerprints_data();
+    void knownFingerprints();
+    void login_data();
+    void login();
+    void hostKeys();
+
+private:
+    bool startRouter() { return m_router.startSsh(m_netns.name(), m_netns.routerAddress(), m_authorizedKeys); }
+
+    QTemporaryDir m_dir;
+    RouterNamespace m_netns;
+    BusyboxRouter m_router;
+    bool m_routerUp = false;
+    QString m_why;
+    QString m_keyFile;
+    QString m_authorizedKeys;
+    QByteArray m_publicKey; // as known-hosts lines give it: type, blank, base64
+    QString m_fingerprint;
+};
+
+// A key pair of the test's own: the private half for the engine, the public half for the router.
+void TestTarnSsh::initTestCase() {
+    m_keyFile = m_dir.filePath(u"id_ed25519"_s);
+    m_authorizedKeys = m_dir.filePath(u"authorized_keys"_s);
+    ssh_key key = nullptr;
+    char* publicKey = nullptr;
+    QCOMPARE(ssh_pki_generate(SSH_KEYTYPE_ED25519, 0, &key), SSH_OK);
+    QCOMPARE(ssh_pki_export_privkey_file(key, nullptr, nullptr, nullptr, m_keyFile.toLocal8Bit().constData()), SSH_OK);
+    QCOMPARE(ssh_pki_export_pubkey_base64(key, &publicKey), SSH_OK);
+    QFile keys(m_authorizedKeys);
+    QVERIFY(keys.open(QIODevice::WriteOnly));
+    m_publicKey = "ssh-ed25519 " + QByteArray(publicKey);
+    keys.write(m_publicKey + "\n");
+    keys.close();
+    m_fingerprint = KnownHostsFile::Fingerprint(key);
+    ssh_string_free_char(publicKey);
+    ssh_key_free(key);
+
+    m_routerUp = m_netns.ready() && startRouter();
+    m_why = m_netns.ready() ? m_router.whyUnavailable() : m_netns.whyUnavailable();
+}
+
+// Refused and unreachable connections are reported as over telnet, and the
+// script waits; what no SSH server would send ends the script at once.
+void TestTarnSsh::connectionFailures_data() {
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QByteArray>("peerSays"); // null: nothing listens
+    QTest::addColumn<QString>("logged");      // {port}: the peer's port
+    QTest::addColumn<Failure>("failure");
+    QTest::addColumn<bool>("scriptError");
+    const QString refused = u"Winsock Control Error - 10061 : Connection refused"_s;
+    QTest::newRow("refused") << u"127.0.0.1"_s << QByteArray() << refused << Failure::Refused << false;
+    QTest::newRow("refused, by name") << u"localhost"_s << QByteArray() << refused << Failure::Refused << false;
+    QTest::newRow("not an SSH server") << u"127.0.0.1"_s << QByteArray("220 FTP server ready\r\n")
+                                       << u"SSH connection to [127.0.0.1]:{port} failed: "_s << Failure::Lost << true;
+    QTest::newRow("closes at once") << u"127.0.0.1"_s << QByteArray("")
+                                    << u"SSH connection to [127.0.0.1]:{port} failed: "_s << Failure::Lost << true;
+}
+
+void TestTarnSsh::connectionFailures() {
+    QFETCH(QString, host);
+    QFETCH(QByteArray, peerSays);
+    QFETCH(QString, logged);
+    QFETCH(Failure, failure);
+    QFETCH(bool, scriptError);
+    QTcpServer peer;
+    quint16 port = Peers::freeLoopbackPort();
+    if (!peerSays.isNull()) {
+        QVERIFY(peer.listen(QHostAddress::LocalHost));
+        port = peer.serverPort();
+        connect(&peer, &QTcpServer::newConnection, this, [&peer, peerSays] {
+            QTcpSocket* socket = peer.nextPendingConnection();
+            socket->write(peerSays);
+            socket->disconnectFromHost();
+        });
+    }
+    TarnTelnet control;
+    QSignalSpy failed(&control, &TarnTelnet::ConnectionFailed);
+    QSignalSpy error(&control, &TarnTelnet::ScriptError);
+    control.RunScript(StatsDialogue::sshScriptLines(host, QString::number(port)).join(u"\r\n"_s));
+    QCOMPARE(control.ConsoleLog(), u"Running script\r\nOpening connection\r\n"_s); // nothing from inside the call
+    QTRY_COMPARE(control.LastFailure(), failure);
+    QCOMPARE(error.size(), scriptError ? 1 : 0);
+    QCOMPARE(failed.size(), scriptError ? 0 : 1);
+    QVERIFY2(control.ConsoleLog().contains(logged.replace(u"{port}"_s, QString::number(port))),
+             qPrintable(control.ConsoleLog()));
+}
+
+// A peer that accepts and says nothing keeps the script waiting; abandoning
+// it closes the connection and nothing of it reaches the engine afterwards.
+void TestTarnSsh::silentPeerLeavesNothingBehind() {
+    QTcpServer peer;
+    QVERIFY(peer.listen(QHostAddress::LocalHost));
+    TarnTelnet control;
+    QSignalSpy logged(&control, &TarnTelnet::LogUpdate);
+    control.RunScript(
+        StatsDialogue::sshScriptLines(u"127.0.0.1"_s, QString::number(peer.serverPort())).join(u"\r\n"_s));
+    QTRY_VERIFY(peer.hasPendingConnections());
+    QTcpSocket* socket = peer.nextPendingConnection();
+    QTRY_VERIFY(socket->bytesAvailable() > 0); // the client's version line
+    socket->write("SSH-2.0-late\r\n");
+    QVERIFY(socket->waitForBytesWritten(1000));
+    control.AbortScript();
+    QTRY_COMPARE(socket->state(), QAbstractSocket::UnconnectedState);
+    QCoreApplication::processEvents();
+    QCOMPARE(logged.size(), 3); // Running script, Opening connection, Closed connection.
+    QCOMPARE(control.LastFailure(), Failure::None);
+}
+
+// The key a changed router is refused against is named also when the file
+// came from OpenSSH, which hashes host names and lists several on one line.
+void TestTarnSsh::knownFingerprints_data() {
+    QTest::addColumn<QByteArray>("names");
+    QTest::addColumn<QString>("hostPort");
+    QTest::addColumn<bool>("known");
+    const QByteArray salt = QByteArray::fromHex("00112233445566778899aabbccddeeff00112233");
+    const auto hashed = [&salt](const QByteArray& host) {
+        return "|1|" + salt.toBase64() + '|' +
+               QMessageAuthenticationCode::hash(host, salt, QCryptographicHash::Sha1).toBase64();
+    };
+    QTest::newRow("address") << QByteArray("198.18.0.2") << u"198.18.0.2"_s << true;
+    QTest::newRow("one of several names") << QByteArray("router,198.18.0.2") << u"198.18.0.2"_s << true;
+    QTest::newRow("hashed") << hashed("198.18.0.2") << u"198.18.0.2"_s << true;
+    QTest::newRow("other port") << QByteArray("[198.18.0.2]:2222") << KnownHostsFile::HostPort(u"198.18.0.2"_s, 2222)
+                                << true;
+    QTest::newRow("port 22 named without it") << QByteArray("198.18.0.2") << u"[198.18.0.2]:2222"_s << false;
+    QTest::newRow("another router") << QByteArray("198.18.0.3") << u"198.18.0.2"_s << false;
+    QTest::newRow("revoked") << QByteArray("@revoked 198.18.0.2") << u"198.18.0.2"_s << false;
+}
+
+void TestTarnSsh::knownFingerprints() {
+    QFETCH(QByteArray, names);
+    QFETCH(QString, hostPort);
+    QFETCH(bool, known);
+    const QString path = m_dir.filePath(u"fingerprints"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("# a comment\n\n" + names + ' ' + m_publicKey + " a comment\n");
+    file.close();
+    QCOMPARE(KnownHostsFile::KnownFingerprints(path, hostPort), known ? QStringList{m_fingerprint} : QStringList{});
+}
+
+void TestTarnSsh::login_data() {
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("useKey");
+    QTest::addColumn<QString>("refusal"); // empty: the dialogue completes
+    QTest::newRow("password") << u"Mango"_s << false << QString();
+    QTest::newRow("key file") << QString() << true << QString();
+    QTest::newRow("wrong password") << u"mango"_s << false << u"(tried: password)"_s;
+}
+
+// A refused login ends the script at once with its own line, well within the collection's time limit.
+void TestTarnSsh::login() {
+    LW_REQUIRE_PEER(m_routerUp, m_why);
+    QFETCH(QString, password);
+    QFETCH(bool, useKey);
+    QFETCH(QString, refusal);
+    const SshLogin login{u"root"_s, password, useKey ? m_keyFile : QString(), m_dir.filePath(u"known_hosts"_s), true};
+    // The last line goes on when the send is complete: no WAIT follows it.
+    const Outcome outcome = run(StatsDialogue::sshScriptLines(m_netns.routerAddress()) << u"SEND \"\\n\""_s, login);
+    if (refusal.isEmpty()) {
+        verifyStatistics(outcome, 3);
+        return;
+    }
+    QVERIFY(outcome.failed);
+    QCOMPARE(outcome.failure, Failure::LoginRefused);
+    const QString line = SshMessages::LoginRefused.arg(u"root"_s, m_netns.routerAddress(), u"password"_s);
+    QVERIFY2(outcome.log.contains(u"\r\n"_s + line + u"\r\nClosed connection.\r\n"_s), qPrintable(outcome.log));
+}
+
+// Unknown: refused unless allowed, then remembered and told once. Replaced: refused, naming both keys.
+void TestTarnSsh::hostKeys() {
+    LW_REQUIRE_PEER(m_routerUp, m_why);
+    const QString address = m_netns.routerAddress();
+    const QStringList script = StatsDialogue::sshScriptLines(address);
+    const QString knownHosts = m_dir.filePath(u"host-keys/known_hosts"_s);
+    SshLogin login{u"root"_s, u"Mango"_s, {}, knownHosts, false};
+
+    Outcome outcome = run(script, login);
+    QCOMPARE(outcome.failure, Failure::HostKeyUnknown);
+    QVERIFY(outcome.failed);
+    const QString offered = fingerprintAfter(outcome.log, u"Unknown SSH host key for %1: "_s.arg(address));
+    QVERIFY2(offered.startsWith(u"ssh-ed25519 SHA256:"_s), qPrintable(outcome.log));
+    QVERIFY(!QFile::exists(knownHosts));
+
+    login.acceptNewHostKey = true;
+    outcome = run(script, login);
+    verifyStatistics(outcome);
+    QVERIFY(outcome.log.contains(SshMessages::NewHostKey.arg(address, offered, knownHosts)));
+    QFile file(knownHosts);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray remembered = file.readAll();
+    file.close();
+    QCOMPARE(remembered.count('\n'), 1);
+
+    outcome = run(script, login);
+    verifyStatistics(outcome);
+    QVERIFY2(!outcome.log.contains(u"SSH host key"_s), qPrintable(outcome.log));
+
+    m_router.stop();
+    m_routerUp = startRouter();
+    QVERIFY2(m_routerUp, qPrintable(m_router.whyUnavailable()));
+    outcome = run(script, login);
+    QVERIFY(outcome.failed);
+    QCOMPARE(outcome.failure, Failure::HostKeyChanged);
+    QVERIFY(outcome.conversation.join(QString()).isEmpty());
+    const QString replaced =
+        fingerprintAfter(outcome.log, u"%1 holds %2, the router offered "_s.arg(knownHosts, offered));
+    QVERIFY2(replaced.startsWith(u"ssh-ed25519 SHA256:"_s) && replaced != offered, qPrintable(outcome.log));
+    QVERIFY(outcome.log.contains(u"SSH HOST KEY CHANGED for %1: "_s.arg(address)));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), remembered);
+}
+
+QTEST_GUILESS_MAIN(TestTarnSsh)
+#include "tst_tarn_ssh.moc"
