@@ -10,10 +10,11 @@ namespace {
 
 const QByteArray HeadEnd = "\r\n\r\n";
 
-// The HTTP server's parser gives up a connection it cannot parse without
-// closing or freeing it, so only requests it surely parses are let through:
-// a method it knows, a path of URL characters, header lines of plain ASCII,
-// and no body, upgrade or chunked transfer.
+// The HTTP server leaves a connection it cannot parse open and unanswered,
+// and meets a websocket upgrade with a warning in the log, so only requests
+// it surely handles are let through: a common method, a path of URL
+// characters, header lines of plain ASCII, and no body, upgrade or chunked
+// transfer.
 bool isPlainRequest(const QByteArray& head) {
     static const QRegularExpression requestLine(QStringLiteral(
         "^(GET|HEAD|POST|PUT|DELETE|OPTIONS|PATCH|TRACE) /[A-Za-z0-9._~:/?#\\[\\]@!$&'()*+,;=%-]* HTTP/1\\.[01]$"));
