@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Checks the Debian package as a user's machine would meet it: unpacked into a
-# throw-away folder, its files, its dependencies and its post-install step, and
-# the unpacked program started offscreen and ended by SIGTERM like a logout.
+# throw-away folder, its files, its dependencies and its post-install step, its
+# service unit verified and rated without a running systemd, and the unpacked
+# program started offscreen and ended by SIGTERM like a logout.
 #   check-package.sh PACKAGE.deb
 set -uo pipefail
 deb=$1
@@ -10,6 +11,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 passed=0
 failed=0
+quiet() { "$@" >/dev/null 2>&1; }
 check() { # description, command...
     local what=$1
     shift
@@ -21,7 +23,8 @@ dpkg-deb -e "$deb" "$work/control"
 
 for f in usr/bin/line-warden usr/bin/line-warden-history usr/bin/tarn-run usr/share/applications/line-warden.desktop \
     usr/share/applications/line-warden-history.desktop \
-    usr/share/icons/hicolor/{16x16,32x32,48x48}/apps/line-warden.png; do
+    usr/share/icons/hicolor/{16x16,32x32,48x48}/apps/line-warden.png usr/lib/systemd/system/line-warden@.service \
+    usr/lib/sysusers.d/line-warden.conf usr/share/doc/line-warden/example.ini; do
     check "file $f" test -s "$work/root/$f"
 done
 check "no build or test programs" test -z "$(ls "$work/root/usr/bin" | grep -E '^(tst_|bench_|router-sim)')"
@@ -38,12 +41,30 @@ check "post-install step is executable" test -x "$post"
 check "post-install step parses" sh -n "$post"
 check "post-install grants cap_net_raw" grep -q 'setcap cap_net_raw+ep /usr/bin/line-warden' "$post"
 # The step must say so, and not fail the installation, when setcap cannot work.
+# It creates the service's user through systemd-sysusers, faked here as well.
 mkdir -p "$work/nosetcap"
 printf '#!/bin/sh\nexit 1\n' >"$work/nosetcap/setcap"
-chmod +x "$work/nosetcap/setcap"
+printf '#!/bin/sh\necho "$@" >"%s"\n' "$work/sysusers.args" >"$work/nosetcap/systemd-sysusers"
+chmod +x "$work/nosetcap/setcap" "$work/nosetcap/systemd-sysusers"
 out=$(PATH="$work/nosetcap:$PATH" sh "$post" configure 2>&1)
 check "post-install succeeds without setcap" test $? -eq 0
 check "post-install says it could not" grep -q 'could not grant cap_net_raw' <<<"$out"
+check "post-install creates the service's user" grep -qxF 'line-warden.conf' "$work/sysusers.args"
+check "the user's entry is valid" quiet systemd-sysusers --dry-run --root="$work/root" line-warden.conf
+
+# The service unit, checked and rated as systemd would see it, without one
+# running. verify looks for the targets the unit names in the same tree; it
+# only warns about an unknown key, which would drop a protection unseen.
+units=$work/root/usr/lib/systemd/system
+cp /lib/systemd/system/*.target "$units/"
+verified=$(systemd-analyze verify --root="$work/root" line-warden@home.service 2>&1)
+check "service unit verifies" test $? -eq 0
+check "service unit verifies without warnings" test -z "$verified"
+[ -z "$verified" ] || echo "$verified"
+cp "$units/line-warden@.service" "$work/line-warden@home.service"
+rating=$(systemd-analyze security --offline=true --threshold=20 "$work/line-warden@home.service" 2>&1)
+check "service exposure at most 2.0" test $? -eq 0
+grep -o 'Overall exposure level.*' <<<"$rating"
 
 # The unpacked program runs from its own folder, where it keeps settings.ini.
 bin=$work/root/usr/bin
