@@ -11,6 +11,7 @@
 #include "TextRows.h"
 #include "notify/EventText.h"
 #include "notify/UserCommand.h"
+#include "text/IsoTime.h"
 
 using namespace Qt::StringLiterals;
 
@@ -154,10 +155,10 @@ private slots:
             event.time = start.addSecs(i);
             user.run(event);
             if (i != 1) // the oldest waiting one gives way to the last
-                expected << EventText::isoTime(event.time);
+                expected << modMisc::IsoTime(event.time);
         }
         QCOMPARE(failed.size(), 1);
-        QVERIFY(failed.first().first().toString().contains(EventText::isoTime(start.addSecs(1))));
+        QVERIFY(failed.first().first().toString().contains(modMisc::IsoTime(start.addSecs(1))));
 
         QFile file(log);
         // Ten runs of a shell one after the other.

@@ -6,14 +6,6 @@
 
 namespace LineValues {
 
-std::optional<double> numberOf(const QString& text) {
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 QByteArray format(double value) {
     // Beyond 2^53 not every whole number is a double any more.
     constexpr double exactWhole = 9007199254740992.0;

@@ -30,10 +30,6 @@ inline constexpr std::array<Value, 6> All{{
     {Direction::Up, Quantity::Margin, &LineStats::UsMargin},
 }};
 
-// The number a record's text stands for; nothing when the text is empty or
-// not wholly a finite number, so that an unreadable value is never shown as 0.
-std::optional<double> numberOf(const QString& text);
-
 // A number as exports write it: whole numbers without a fraction or exponent,
 // others in the shortest form that reads back the same.
 QByteArray format(double value);

@@ -2,6 +2,7 @@
 #include "MetricsText.h"
 
 #include "LineValues.h"
+#include "text/StatsCsv.h"
 
 #include <QList>
 
@@ -90,7 +91,7 @@ QByteArray render(const MetricsSnapshot& snapshot, const QString& lineName, cons
         for (const LineValues::Value& value : LineValues::All) {
             if (value.quantity != quantity || !snapshot.stats)
                 continue;
-            const std::optional<double> number = LineValues::numberOf((*snapshot.stats).*value.text);
+            const std::optional<double> number = StatsCsv::NumberOf((*snapshot.stats).*value.text);
             if (!number)
                 continue;
             const double scale = quantity == Quantity::Rate ? 125.0 : 1.0; // kbit/s to bytes/s

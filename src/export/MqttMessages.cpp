@@ -3,7 +3,8 @@
 
 #include "ExportText.h"
 #include "LineValues.h"
-#include "reachability/PingText.h"
+#include "text/IsoTime.h"
+#include "text/StatsCsv.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -89,20 +90,17 @@ QString availabilityTopic(const QString& base) {
 }
 
 QByteArray pingPayload(const QString& pingStateText) {
-    if (pingStateText == PingText::StateUp)
+    if (pingStateText == StatsCsv::Up)
         return ExportText::PingUp;
-    if (pingStateText == PingText::StateDown)
+    if (pingStateText == StatsCsv::Down)
         return ExportText::PingDown;
     return {};
 }
 
 QByteArray statePayload(const LineStats& stats, const QString& pingStateText, bool changed, const QDateTime& when) {
-    QString time = when.toOffsetFromUtc(when.offsetFromUtc()).toString(Qt::ISODate);
-    if (time.endsWith(u'Z')) // an offset of 0 is still written as one
-        time = time.chopped(1) + QStringLiteral("+00:00");
-    QJsonObject state{{QStringLiteral("time"), time}, {QStringLiteral("changed"), changed}};
+    QJsonObject state{{QStringLiteral("time"), modMisc::IsoTime(when)}, {QStringLiteral("changed"), changed}};
     for (const LineValues::Value& value : LineValues::All) {
-        const std::optional<double> number = LineValues::numberOf(stats.*value.text);
+        const std::optional<double> number = StatsCsv::NumberOf(stats.*value.text);
         state.insert(fieldName(value), number ? QJsonValue(*number) : QJsonValue());
     }
     const QByteArray ping = pingPayload(pingStateText);

@@ -3,6 +3,7 @@
 
 #include "NotifyText.h"
 #include "text/Escape.h"
+#include "text/IsoTime.h"
 
 using namespace NotifyText;
 using Kind = LineEvent::Kind;
@@ -85,15 +86,6 @@ QString category(Kind kind) {
     return NetworkCategory;
 }
 
-QString isoTime(const QDateTime& time) {
-    const int offset = time.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + (offset < 0 ? u'-' : u'+') +
-           QStringLiteral("%1:%2")
-               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
-
 QString duration(qint64 seconds) {
     const auto two = [](qint64 big, const char* bigUnit, qint64 small, const char* smallUnit) {
         return small == 0 ? QStringLiteral("%1 %2").arg(big).arg(QLatin1String(bigUnit))
@@ -120,7 +112,7 @@ QString sanitised(const QString& text) {
 QList<std::pair<QString, QString>> variables(const LineEvent& event) {
     return {
         {EventVariable, name(event.kind)},
-        {TimeVariable, isoTime(event.time)},
+        {TimeVariable, modMisc::IsoTime(event.time)},
         {StateVariable, event.pingState},
         {DownSecondsVariable, event.kind == Kind::Up ? QString::number(event.downSeconds()) : QString()},
         {DsRateVariable, sanitised(event.stats.DsRate.trimmed())},

@@ -24,9 +24,6 @@ QString iconName(LineEvent::Kind kind);
 // The freedesktop notification category.
 QString category(LineEvent::Kind kind);
 
-// ISO 8601 with the offset from UTC always written out: 2024-05-01T14:02:11+02:00.
-QString isoTime(const QDateTime& time);
-
 // A duration as people read it: "45 s", "12 min 5 s", "3 h 20 min", "2 d 4 h".
 QString duration(qint64 seconds);
 

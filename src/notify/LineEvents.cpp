@@ -2,21 +2,9 @@
 #include "LineEvents.h"
 
 #include "NotifyText.h"
+#include "text/StatsCsv.h"
 
 #include <cmath>
-
-namespace {
-
-// A value the router wrote as a number; empty values and other text are unknown.
-std::optional<double> number(const QString& text) {
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-} // namespace
 
 LineEvents::LineEvents(const NotifySettings& settings, Clock clock, QObject* parent)
     : QObject(parent), m_settings(settings), m_clock(std::move(clock)) {}
@@ -84,7 +72,7 @@ LineEvent LineEvents::event(LineEvent::Kind kind, const QDateTime& time) const {
     event.kind = kind;
     event.time = time;
     if (m_pinged)
-        event.pingState = m_up ? NotifyText::StateUp : NotifyText::StateDown;
+        event.pingState = m_up ? StatsCsv::Up : StatsCsv::Down;
     event.stats = m_stats;
     event.downSince = m_downSince;
     return event;
@@ -101,7 +89,7 @@ void LineEvents::tell(const LineEvent& event) {
 }
 
 bool LineEvents::resynced(Direction& direction, const QString& rateText) {
-    const std::optional<double> rate = number(rateText);
+    const std::optional<double> rate = StatsCsv::NumberOf(rateText);
     if (!rate)
         return false;
     const bool changed = direction.rate && *direction.rate != *rate;
@@ -111,7 +99,7 @@ bool LineEvents::resynced(Direction& direction, const QString& rateText) {
 }
 
 bool LineEvents::droppedBelow(Direction& direction, const QString& marginText, double threshold) {
-    const std::optional<double> margin = number(marginText);
+    const std::optional<double> margin = StatsCsv::NumberOf(marginText);
     if (!margin)
         return false;
     // At the threshold exactly is neither low nor back above it, so a margin

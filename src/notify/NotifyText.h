@@ -29,9 +29,6 @@ inline const QString ResyncEvent = QStringLiteral("resync");
 inline const QString LowMarginEvent = QStringLiteral("low-margin");
 inline const QString FailingEvent = QStringLiteral("failing");
 
-inline const QString StateUp = QStringLiteral("Up");
-inline const QString StateDown = QStringLiteral("Down");
-
 // Bodies of the desktop notifications.
 inline const QString DownBody = QStringLiteral("The line is down since %1.");
 inline const QString UpBody = QStringLiteral("The line is up again after %1 down.");

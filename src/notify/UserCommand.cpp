@@ -3,6 +3,7 @@
 
 #include "EventText.h"
 #include "NotifyText.h"
+#include "text/IsoTime.h"
 
 #include <QProcessEnvironment>
 
@@ -49,7 +50,7 @@ void UserCommand::run(const LineEvent& event) {
     }
     if (m_waiting.size() == MaxWaiting) {
         const LineEvent dropped = m_waiting.takeFirst();
-        emit failed(CommandDropped.arg(m_program, EventText::name(dropped.kind), EventText::isoTime(dropped.time)));
+        emit failed(CommandDropped.arg(m_program, EventText::name(dropped.kind), modMisc::IsoTime(dropped.time)));
     }
     m_waiting << event;
 }

@@ -3,6 +3,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <cmath>
 
 namespace StatsCsv {
 
@@ -91,6 +92,14 @@ std::optional<PingState> ReadPingState(QByteArrayView field) {
     if (text == Down)
         return PingState::Down;
     return std::nullopt;
+}
+
+std::optional<double> NumberOf(QStringView value) {
+    bool ok = false;
+    const double number = value.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(number))
+        return std::nullopt;
+    return number;
 }
 
 } // namespace StatsCsv

@@ -49,6 +49,11 @@ inline constexpr qsizetype LongestValue = 32;
 // stays one line of its fields.
 QString LoggableValue(const QString& value);
 
+// The number a value stands for: blanks and TABs around it allowed; nothing
+// when it is empty or not wholly a finite number, so that an unreadable value
+// is never taken for 0.
+std::optional<double> NumberOf(QStringView value);
+
 // A record's line without its line end; the values are written as given.
 QString Record(const QDateTime& when, const std::array<QString, StatisticCount>& values, const QString& pingState);
 
