@@ -158,6 +158,10 @@ private:
         return run("tesseract", {large, "-", "--psm", "7"}).trimmed();
     }
 
+    static QString program() { return Peers::binDir() + "/line-warden"; }
+    // settings.ini and the logs in the test's folder, not the build tree's or the user's.
+    QStringList folder() const { return {"--folder", m_dir.path()}; }
+
     static QString shotPath(const QString& step) {
         return QDir(Peers::binDir()).absoluteFilePath("../line-warden-" + step + ".png");
     }
@@ -240,11 +244,7 @@ private slots:
         const QStringList tools{"Xvfb", "trayer", "xdotool", "xwininfo", "xprop", "import", "convert", "tesseract"};
         for (const QString& tool : tools)
             LW_REQUIRE_PEER(!QStandardPaths::findExecutable(tool).isEmpty(), tool + " is not installed");
-        const QString program = Peers::binDir() + "/line-warden";
-        QVERIFY2(QFile::exists(program), "line-warden is not built");
-
-        // A copy in a folder of its own: settings.ini lands beside it, not in the build tree.
-        QVERIFY(QFile::copy(program, m_dir.filePath("line-warden")));
+        QVERIFY2(QFile::exists(program()), "line-warden is not built");
         QVERIFY(QDir(m_dir.path()).mkdir("run"));
         QFile suppressions(m_dir.filePath("lsan.supp"));
         QVERIFY(suppressions.open(QIODevice::WriteOnly));
@@ -274,9 +274,9 @@ private slots:
         m_app.setProcessEnvironment(environment());
         m_app.setWorkingDirectory(m_dir.path());
         if (m_netns.isEmpty())
-            m_app.start(m_dir.filePath("line-warden"), {});
+            m_app.start(program(), folder());
         else
-            m_app.start("ip", {"netns", "exec", m_netns, m_dir.filePath("line-warden")});
+            m_app.start("ip", QStringList{"netns", "exec", m_netns, program()} + folder());
         QVERIFY(m_app.waitForStarted(CommandTimeoutMs));
         QTRY_VERIFY_WITH_TIMEOUT(
             !(m_window = run("xdotool", {"search", "--name", "^Line Warden$"}).section(u'\n', 0, 0)).isEmpty(),
@@ -414,7 +414,7 @@ private slots:
     // Last: the X server ends under the running program, which still writes its settings.
     void lostDisplayWritesTheSettings() {
         QVERIFY(QFile::remove(m_dir.filePath("settings.ini")));
-        m_app.start(m_dir.filePath("line-warden"), {});
+        m_app.start(program(), folder());
         QVERIFY(m_app.waitForStarted(CommandTimeoutMs));
         QTRY_VERIFY_WITH_TIMEOUT(!run("xdotool", {"search", "--name", "^Line Warden$"}).isEmpty(), WaitTimeoutMs);
         stop(m_xvfb);

@@ -1,26 +1,29 @@
 // SPDX-License-Identifier: MIT
-// SIGTERM, SIGHUP and SIGINT (a logout without a session manager, a closed
-// terminal, Ctrl+C) close the window the orderly way, so its settings are
-// written as by the close box. The signal handler only writes the signal's
-// number into a socket pair; the event loop reads it and closes the window.
+// The requests to end that come from outside the window system (on POSIX,
+// SIGTERM, SIGHUP and SIGINT: a logout without a session manager, a closed
+// terminal, Ctrl+C), turned into one signal on the event loop, so that the
+// program ends the orderly way and writes its settings. One file per platform.
 #pragma once
 
 #include <QObject>
 
 class QSocketNotifier;
-class QWidget;
 
 class TerminationSignals : public QObject {
     Q_OBJECT
 
 public:
-    // Closes window on any of the three signals while this object lives (it is
-    // the window's child). One instance per process.
-    explicit TerminationSignals(QWidget* window);
+    // Listens while this object lives. One instance per process.
+    explicit TerminationSignals(QObject* parent = nullptr);
     ~TerminationSignals() override;
 
-private:
-    void readSignal();
+    // False when the requests could not be caught: they then end the program at once.
+    bool Active() const { return m_active; }
 
+signals:
+    void received();
+
+private:
+    bool m_active = false;
     QSocketNotifier* m_notifier = nullptr;
 };
