@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The real program on a real X server with a tray host: the window shows with
-// its caption and size, Send To Tray (Alt+T) hides it into the tray, a
-// double-click on the icon brings it back without the focus, and the tray
-// host going away brings it back too. Then the whole monitor as a user runs it,
-// against a router (busybox telnetd in a network namespace of the test's own,
-// where the program runs too): Start Pinging shows UP and, a minute later, a
-// periodic record of the router's statistics file; in the tray, the icon's tip
+// The real program on a real X server with a tray host, started as the desktop
+// session starts it (--tray --start): it sits in the tray and pings, its tip
+// saying UP; a double-click on the icon brings the window back without the
+// focus, with its caption and size; Send To Tray (Alt+T) hides it into the
+// tray, and the tray host going away brings it back. Then the whole monitor as
+// a user runs it, against a router (busybox telnetd in a network namespace of
+// the test's own, where the program runs too): the window shows UP and, a
+// minute after the start, a periodic record of the router's statistics file;
+// in the tray, the icon's tip
 // follows the namespace ignoring echoes and answering again, each change
 // leaving a record marked ", Changed"; a statistics file with a wrapped margin
 // is recorded negative; Exit from the icon's menu ends the program with its
@@ -162,6 +164,9 @@ private:
     // settings.ini and the logs in the test's folder, not the build tree's or the user's.
     QStringList folder() const { return {"--folder", m_dir.path()}; }
 
+    // The main window, once it has been shown.
+    QString mainWindow() const { return run("xdotool", {"search", "--name", "^Line Warden$"}).section(u'\n', 0, 0); }
+
     static QString shotPath(const QString& step) {
         return QDir(Peers::binDir()).absoluteFilePath("../line-warden-" + step + ".png");
     }
@@ -273,15 +278,15 @@ private slots:
 
         m_app.setProcessEnvironment(environment());
         m_app.setWorkingDirectory(m_dir.path());
+        // As the autostart entry starts it: in the tray, pinging (a probe every two seconds,
+        // statistics every minute).
+        const QStringList arguments = folder() + QStringList{"--tray", "--start"};
         if (m_netns.isEmpty())
-            m_app.start(program(), folder());
+            m_app.start(program(), arguments);
         else
-            m_app.start("ip", QStringList{"netns", "exec", m_netns, program()} + folder());
+            m_app.start("ip", QStringList{"netns", "exec", m_netns, program()} + arguments);
         QVERIFY(m_app.waitForStarted(CommandTimeoutMs));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !(m_window = run("xdotool", {"search", "--name", "^Line Warden$"}).section(u'\n', 0, 0)).isEmpty(),
-            WaitTimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(mapState(), QStringLiteral("IsViewable"), WaitTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(trayIcon().has_value(), WaitTimeoutMs);
     }
 
     void cleanupTestCase() {
@@ -291,6 +296,22 @@ private slots:
         m_router.stop();
         if (!m_netns.isEmpty())
             QProcess::execute("ip", {"netns", "del", m_netns});
+    }
+
+    void startsInTheTrayPinging() {
+        QVERIFY(mainWindow().isEmpty() || run("xwininfo", {"-id", mainWindow()}).contains("IsUnMapped"));
+        QTRY_COMPARE_WITH_TIMEOUT(trayTip("started"), QStringLiteral("Line Warden - UP"), WaitTimeoutMs);
+    }
+
+    void doubleClickBringsItBackWithoutTheFocus() {
+        const auto icon = trayIcon();
+        QVERIFY(icon);
+        run("xdotool", {"mousemove", QString::number(icon->centre.x()), QString::number(icon->centre.y())});
+        run("xdotool", {"click", "--repeat", "2", "--delay", "100", "1"});
+        QTRY_VERIFY_WITH_TIMEOUT(!(m_window = mainWindow()).isEmpty(), WaitTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(mapState(), QStringLiteral("IsViewable"), WaitTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!trayIcon(), WaitTimeoutMs);
+        QVERIFY(run("xdotool", {"getwindowfocus"}).trimmed() != m_window);
     }
 
     void windowShowsWithCaptionAndSize() {
@@ -309,16 +330,6 @@ private slots:
         sendToTray();
     }
 
-    void doubleClickBringsItBackWithoutTheFocus() {
-        const auto icon = trayIcon();
-        QVERIFY(icon);
-        run("xdotool", {"mousemove", QString::number(icon->centre.x()), QString::number(icon->centre.y())});
-        run("xdotool", {"click", "--repeat", "2", "--delay", "100", "1"});
-        QTRY_COMPARE_WITH_TIMEOUT(mapState(), QStringLiteral("IsViewable"), WaitTimeoutMs);
-        QTRY_VERIFY_WITH_TIMEOUT(!trayIcon(), WaitTimeoutMs);
-        QVERIFY(run("xdotool", {"getwindowfocus"}).trimmed() != m_window);
-    }
-
     // The panel restarts: the window comes back, and the new tray takes the icon.
     void trayHostGoingAwayShowsTheWindow() {
         sendToTray();
@@ -327,11 +338,9 @@ private slots:
         startTrayer();
     }
 
-    void startPingingShowsUpAndRecordsTheFile() {
+    void pingingShowsUpAndRecordsTheFile() {
         LW_REQUIRE_PEER(!m_netns.isEmpty(), "a network namespace of the test's own (needs root and iproute2)");
         LW_REQUIRE_PEER(m_routerStarted, m_router.whyUnavailable());
-        run("xdotool", {"windowfocus", "--sync", m_window});
-        run("xdotool", {"key", "alt+s"}); // Start Pinging: a probe every two seconds, statistics every minute
         QTRY_COMPARE_WITH_TIMEOUT(pingLabelColour("up"), Green, WaitTimeoutMs);
         QTRY_COMPARE_WITH_TIMEOUT(statsRecords().size(), 1, PeriodicTimeoutMs);
         screenshot("periodic-record");

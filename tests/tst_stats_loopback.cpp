@@ -5,8 +5,6 @@
 // and the next collection records.
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -20,7 +18,6 @@
 
 #include <fcntl.h>
 #include <sched.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -53,23 +50,6 @@ struct Collection {
         router = u"127.0.0.1 %1"_s.arg(port);
         stats.CollectStats();
         return shown.wait(10000);
-    }
-};
-
-// A peer that prompts for the login and resets the connection once the user name comes.
-struct ResettingPeer {
-    QTcpServer server;
-    ResettingPeer() {
-        server.listen(QHostAddress::LocalHost);
-        QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
-            QTcpSocket* socket = server.nextPendingConnection();
-            socket->write("router login: ");
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-                const linger reset{1, 0};
-                ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-                socket->close();
-            });
-        });
     }
 };
 
@@ -138,8 +118,6 @@ void TestStatsLoopback::outcomes_data() {
                                    << "no answer within the time limit" << false;
     QTest::newRow("closed mid-answer") << "failing" << QStringList{u"--close-mid-answer"_s} << address << "Mango"
                                        << "connection lost mid-answer" << true;
-    QTest::newRow("reset mid-login") << "reset" << QStringList() << address << "Mango"
-                                     << "connection lost mid-answer" << true;
     QTest::newRow("blanks around the address") << "good" << QStringList() << u" 127.0.0.1 %1 "_s << "Mango"
                                                << "" << true;
     QTest::newRow("two blanks before the port") << "good" << QStringList() << u"127.0.0.1  %1"_s << "Mango"
@@ -153,7 +131,6 @@ void TestStatsLoopback::outcomes() {
     QFETCH(QStringList, options);
     RouterSim good;
     RouterSim failing;
-    ResettingPeer resetting;
     QVERIFY2(good.start({u"--greeting-delay-ms"_s, u"0"_s, u"--login-delay-ms"_s, u"100"_s}), qPrintable(good.error()));
     QVERIFY2(target != u"failing" || failing.start(options), qPrintable(failing.error()));
     QFETCH(bool, atOnce);
@@ -163,7 +140,6 @@ void TestStatsLoopback::outcomes() {
     c.password = password;
     const quint16 port = target == u"good"      ? good.port()
                          : target == u"failing" ? failing.port()
-                         : target == u"reset"   ? resetting.server.serverPort()
                                                 : Peers::freeLoopbackPort();
     QFETCH(QString, router);
     c.router = router.arg(port);

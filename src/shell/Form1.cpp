@@ -134,10 +134,10 @@ Form1::Form1(modMisc::AppFolders folders, std::unique_ptr<TrayBackend> tray, std
     m_view = std::make_unique<FormView>(FormControls{txtPing, txtInterval, txtUser, txtPass, txtRouter, cmdToggle,
                                                      mnToggle, lblPing, lblCount, chkStats, txtStats},
                                         *this, m_icons, m_sysTray);
-    m_core = new MonitorCore(m_appFolder, *m_view, *m_view, *m_view, std::move(probe), periods, this);
+    m_core = std::make_unique<MonitorCore>(m_appFolder, *m_view, *m_view, *m_view, std::move(probe), periods, this);
     connect(&m_core->Stats(), &StatsCollector::recordShown, this, &Form1::showStatsRecord);
     // Notices are no records: they show in brackets.
-    connect(m_core, &MonitorCore::noticed, this,
+    connect(m_core.get(), &MonitorCore::noticed, this,
             [this](const QString& line) { txtOut->appendPlainText(u'[' + line + u']'); });
 
     connect(cmdToggle, &QPushButton::clicked, this, &Form1::cmdToggle_Click);

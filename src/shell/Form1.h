@@ -107,7 +107,8 @@ private:
     QString m_settingsPath;
     modSysTray m_sysTray;
     std::unique_ptr<FormView> m_view;
-    MonitorCore* m_core = nullptr;
+    // Goes before the view it reads and the controls it reports to.
+    std::unique_ptr<MonitorCore> m_core;
     bool m_displayLost = false;
     bool m_unloaded = false;
 };

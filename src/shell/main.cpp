@@ -71,6 +71,8 @@ int main(int argc, char* argv[]) {
         QMessageBox::warning(nullptr, MonitorText::AppTitle, message);
         return ExitStatus::Failed;
     }
+    // Requests are served once the event loop runs, when the window is there to show.
+    lock.OfferToShow();
 
     Form1 form(folders, std::make_unique<SystemTrayBackend>());
     QObject::connect(&form, &Form1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -79,7 +81,6 @@ int main(int argc, char* argv[]) {
     QObject::connect(&termination, &TerminationSignals::received, &form, &QWidget::close);
     if (!termination.Active())
         form.Core().Report(MonitorText::SignalsNotCaught);
-    lock.OfferToShow();
     QObject::connect(&lock, &FolderLock::showRequested, &form, &Form1::Restore);
     // Qt calls exit() when the display connection breaks (the X server ended).
     running = &form;
