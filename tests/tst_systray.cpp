@@ -89,6 +89,17 @@ private slots:
         QVERIFY(m_form->isVisible());
     }
 
+    // Started into the tray before the session's panel is up: minimised until a tray comes.
+    void startingIntoATrayThatComesLater() {
+        m_form->hide();
+        m_tray->available = false;
+        m_form->SendToTray();
+        QTRY_VERIFY(m_form->isMinimized());
+        m_tray->available = true;
+        QTRY_VERIFY(m_form->SysTray().IconInTray());
+        QVERIFY(!m_form->isVisible());
+    }
+
     void trayHostGoingAwayShowsTheWindow() {
         sendToTray();
         m_tray->hostGoesAway();

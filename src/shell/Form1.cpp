@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
@@ -26,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 // The icons live in this static library: name them so the linker keeps them.
 // Outside any namespace, where the resource's registration function lies.
@@ -276,6 +278,19 @@ void Form1::StartPinging() {
 
 void Form1::SendToTray() {
     cmdSendToTray_Click();
+    if (m_sysTray.IconInTray())
+        return;
+    // Qt tells of no tray coming: asked once a second, while the window stays minimised.
+    auto* wait = new QTimer(this);
+    wait->setInterval(std::chrono::seconds(1));
+    connect(wait, &QTimer::timeout, this, [this, wait, deadline = QDeadlineTimer(TrayWait)] {
+        if (isMinimized() && m_sysTray.backend().isAvailable())
+            cmdSendToTray_Click();
+        else if (isMinimized() && !deadline.hasExpired())
+            return;
+        wait->deleteLater();
+    });
+    wait->start();
 }
 
 void Form1::Restore() {

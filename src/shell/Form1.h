@@ -8,6 +8,7 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <memory>
 
 #include "Icons.h"
@@ -45,7 +46,10 @@ public:
     const IconSet& Icons() const { return m_icons; }
 
     // What the command line asks for at start: pinging started as by the
-    // button, the window sent to the tray as by its button.
+    // button, the window sent to the tray as by its button. A session's panel
+    // may come up after the program: without a tray yet, the window waits
+    // minimised for one, up to TrayWait.
+    static constexpr std::chrono::seconds TrayWait{30};
     void StartPinging();
     void SendToTray();
     // The window back on the screen with the focus, as Open does: another start asked for it.
