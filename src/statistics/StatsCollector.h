@@ -61,8 +61,6 @@ public:
     qint32 StatsTicks() const { return m_statsTicks; }
     qint32 StatsInterval() const { return m_statsInterval; }
     bool PingStateChanged() const { return m_pingStateChanged; }
-    // A change met the running collection: another runs when it ends.
-    bool FollowUpDue() const { return m_followUpDue; }
 
     // Shorter limits let tests see a give-up without waiting for the real one.
     void setTimeLimit(std::chrono::milliseconds limit) { m_timeLimit.setInterval(limit); }
