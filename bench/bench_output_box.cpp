@@ -17,7 +17,7 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    Form1 form({dir.path(), dir.path()}, std::make_unique<FakeTrayBackend>());
+    Form1 form({dir.path(), dir.path(), dir.path()}, std::make_unique<FakeTrayBackend>());
     form.show();
 
     constexpr int Records = 100000;
@@ -28,11 +28,11 @@ int main(int argc, char* argv[]) {
     for (int done = 0; done < Records; done += Batch) {
         timer.start();
         for (int i = 0; i < Batch; ++i)
-            emit form.Stats().recordShown(record);
+            emit form.Core().Stats().recordShown(record);
         app.processEvents(); // the box repaints, as it would between records
         batches << timer.nsecsElapsed() / 1e6;
     }
-    const int lines = form.txtOut->document()->blockCount();
+    const int lines = form.findChild<QPlainTextEdit*>(QStringLiteral("txtOut"))->document()->blockCount();
     double total = 0;
     for (double b : batches)
         total += b;

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The real program on a real X server with a tray host: the window shows with
-// its caption and size, Send To Tray (Alt+T) hides it into the tray, a
-// double-click on the icon brings it back without the focus, and the tray
-// host going away brings it back too. Then the whole monitor as a user runs it,
-// against a router (busybox telnetd in a network namespace of the test's own,
-// where the program runs too): Start Pinging shows UP and, a minute later, a
-// periodic record of the router's statistics file; in the tray, the icon's tip
+// The real program on a real X server with a tray host, started as the desktop
+// session starts it (--tray --start): it sits in the tray and pings, its tip
+// saying UP; a double-click on the icon brings the window back without the
+// focus, with its caption and size; Send To Tray (Alt+T) hides it into the
+// tray, and the tray host going away brings it back. Then the whole monitor as
+// a user runs it, against a router (busybox telnetd in a network namespace of
+// the test's own, where the program runs too): the window shows UP and, a
+// minute after the start, a periodic record of the router's statistics file;
+// in the tray, the icon's tip
 // follows the namespace ignoring echoes and answering again, each change
 // leaving a record marked ", Changed"; a statistics file with a wrapped margin
 // is recorded negative; Exit from the icon's menu ends the program with its
@@ -158,6 +160,13 @@ private:
         return run("tesseract", {large, "-", "--psm", "7"}).trimmed();
     }
 
+    static QString program() { return Peers::binDir() + "/line-warden"; }
+    // settings.ini and the logs in the test's folder, not the build tree's or the user's.
+    QStringList folder() const { return {"--folder", m_dir.path()}; }
+
+    // The main window, once it has been shown.
+    QString mainWindow() const { return run("xdotool", {"search", "--name", "^Line Warden$"}).section(u'\n', 0, 0); }
+
     static QString shotPath(const QString& step) {
         return QDir(Peers::binDir()).absoluteFilePath("../line-warden-" + step + ".png");
     }
@@ -240,11 +249,7 @@ private slots:
         const QStringList tools{"Xvfb", "trayer", "xdotool", "xwininfo", "xprop", "import", "convert", "tesseract"};
         for (const QString& tool : tools)
             LW_REQUIRE_PEER(!QStandardPaths::findExecutable(tool).isEmpty(), tool + " is not installed");
-        const QString program = Peers::binDir() + "/line-warden";
-        QVERIFY2(QFile::exists(program), "line-warden is not built");
-
-        // A copy in a folder of its own: settings.ini lands beside it, not in the build tree.
-        QVERIFY(QFile::copy(program, m_dir.filePath("line-warden")));
+        QVERIFY2(QFile::exists(program()), "line-warden is not built");
         QVERIFY(QDir(m_dir.path()).mkdir("run"));
         QFile suppressions(m_dir.filePath("lsan.supp"));
         QVERIFY(suppressions.open(QIODevice::WriteOnly));
@@ -273,15 +278,15 @@ private slots:
 
         m_app.setProcessEnvironment(environment());
         m_app.setWorkingDirectory(m_dir.path());
+        // As the autostart entry starts it: in the tray, pinging (a probe every two seconds,
+        // statistics every minute).
+        const QStringList arguments = folder() + QStringList{"--tray", "--start"};
         if (m_netns.isEmpty())
-            m_app.start(m_dir.filePath("line-warden"), {});
+            m_app.start(program(), arguments);
         else
-            m_app.start("ip", {"netns", "exec", m_netns, m_dir.filePath("line-warden")});
+            m_app.start("ip", QStringList{"netns", "exec", m_netns, program()} + arguments);
         QVERIFY(m_app.waitForStarted(CommandTimeoutMs));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !(m_window = run("xdotool", {"search", "--name", "^Line Warden$"}).section(u'\n', 0, 0)).isEmpty(),
-            WaitTimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(mapState(), QStringLiteral("IsViewable"), WaitTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(trayIcon().has_value(), WaitTimeoutMs);
     }
 
     void cleanupTestCase() {
@@ -291,6 +296,22 @@ private slots:
         m_router.stop();
         if (!m_netns.isEmpty())
             QProcess::execute("ip", {"netns", "del", m_netns});
+    }
+
+    void startsInTheTrayPinging() {
+        QVERIFY(mainWindow().isEmpty() || run("xwininfo", {"-id", mainWindow()}).contains("IsUnMapped"));
+        QTRY_COMPARE_WITH_TIMEOUT(trayTip("started"), QStringLiteral("Line Warden - UP"), WaitTimeoutMs);
+    }
+
+    void doubleClickBringsItBackWithoutTheFocus() {
+        const auto icon = trayIcon();
+        QVERIFY(icon);
+        run("xdotool", {"mousemove", QString::number(icon->centre.x()), QString::number(icon->centre.y())});
+        run("xdotool", {"click", "--repeat", "2", "--delay", "100", "1"});
+        QTRY_VERIFY_WITH_TIMEOUT(!(m_window = mainWindow()).isEmpty(), WaitTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(mapState(), QStringLiteral("IsViewable"), WaitTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!trayIcon(), WaitTimeoutMs);
+        QVERIFY(run("xdotool", {"getwindowfocus"}).trimmed() != m_window);
     }
 
     void windowShowsWithCaptionAndSize() {
@@ -309,16 +330,6 @@ private slots:
         sendToTray();
     }
 
-    void doubleClickBringsItBackWithoutTheFocus() {
-        const auto icon = trayIcon();
-        QVERIFY(icon);
-        run("xdotool", {"mousemove", QString::number(icon->centre.x()), QString::number(icon->centre.y())});
-        run("xdotool", {"click", "--repeat", "2", "--delay", "100", "1"});
-        QTRY_COMPARE_WITH_TIMEOUT(mapState(), QStringLiteral("IsViewable"), WaitTimeoutMs);
-        QTRY_VERIFY_WITH_TIMEOUT(!trayIcon(), WaitTimeoutMs);
-        QVERIFY(run("xdotool", {"getwindowfocus"}).trimmed() != m_window);
-    }
-
     // The panel restarts: the window comes back, and the new tray takes the icon.
     void trayHostGoingAwayShowsTheWindow() {
         sendToTray();
@@ -327,11 +338,9 @@ private slots:
         startTrayer();
     }
 
-    void startPingingShowsUpAndRecordsTheFile() {
+    void pingingShowsUpAndRecordsTheFile() {
         LW_REQUIRE_PEER(!m_netns.isEmpty(), "a network namespace of the test's own (needs root and iproute2)");
         LW_REQUIRE_PEER(m_routerStarted, m_router.whyUnavailable());
-        run("xdotool", {"windowfocus", "--sync", m_window});
-        run("xdotool", {"key", "alt+s"}); // Start Pinging: a probe every two seconds, statistics every minute
         QTRY_COMPARE_WITH_TIMEOUT(pingLabelColour("up"), Green, WaitTimeoutMs);
         QTRY_COMPARE_WITH_TIMEOUT(statsRecords().size(), 1, PeriodicTimeoutMs);
         screenshot("periodic-record");
@@ -414,7 +423,7 @@ private slots:
     // Last: the X server ends under the running program, which still writes its settings.
     void lostDisplayWritesTheSettings() {
         QVERIFY(QFile::remove(m_dir.filePath("settings.ini")));
-        m_app.start(m_dir.filePath("line-warden"), {});
+        m_app.start(program(), folder());
         QVERIFY(m_app.waitForStarted(CommandTimeoutMs));
         QTRY_VERIFY_WITH_TIMEOUT(!run("xdotool", {"search", "--name", "^Line Warden$"}).isEmpty(), WaitTimeoutMs);
         stop(m_xvfb);

@@ -12,13 +12,12 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 
-#include "FakeTrayBackend.h"
+#include "FormRig.h"
 #include "Peers.h"
 #include "PlantedFile.h"
 #include "SmallFs.h"
-#include "shell/Form1.h"
+#include "monitor/TerminationSignals.h"
 #include "shell/IniFile.h"
-#include "shell/TerminationSignals.h"
 #include "statistics/StatsCollector.h"
 
 #include <csignal>
@@ -73,10 +72,16 @@ private:
     QTemporaryDir m_dir;
     QString ini() const { return m_dir.filePath("settings.ini"); }
 
+    FormRig m_rig;
+
     std::unique_ptr<Form1> form(const QString& programFolder = {}, const QString& userFolder = {}) {
-        return std::make_unique<Form1>(Form1::Folders{programFolder.isEmpty() ? m_dir.path() : programFolder,
-                                                      userFolder.isEmpty() ? m_dir.filePath("user") : userFolder},
-                                       std::make_unique<FakeTrayBackend>());
+        return m_rig.make(programFolder.isEmpty() ? m_dir.path() : programFolder,
+                          userFolder.isEmpty() ? m_dir.filePath("user") : userFolder);
+    }
+    static QLineEdit* box(const std::unique_ptr<Form1>& f, const char* name) { return control<QLineEdit>(*f, name); }
+    static QCheckBox* chkStats(const std::unique_ptr<Form1>& f) { return control<QCheckBox>(*f, "chkStats"); }
+    static QString shown(const std::unique_ptr<Form1>& f) {
+        return control<QPlainTextEdit>(*f, "txtOut")->toPlainText();
     }
 
     // A folder that the Unprivileged part of a test owns.
@@ -233,6 +238,13 @@ private slots:
         QCOMPARE(ChooseAppFolder("/opt/lw", user, writable(false)), user + u'/');
         QCOMPARE(ChooseAppFolder("/usr/bin", user, writable(true)), user + u'/'); // installed, even for root
         QVERIFY(QFileInfo(user).isDir());
+        // A build tree or an install prefix, which a rebuild or an upgrade replaces.
+        QCOMPARE(ChooseAppFolder("/home/me/lw/build/bin/", user, writable(true)), user + u'/');
+        QCOMPARE(ChooseAppFolder("/home/me/.local/bin", user, writable(true)), user + u'/');
+        // A folder named on the command line, relative or not, whatever the rule says.
+        const AppFolders given{"/opt/lw", user, "given/here"};
+        QCOMPARE(given.chosen(), QDir::current().absoluteFilePath("given/here") + u'/');
+        QVERIFY(QDir().rmpath("given/here"));
     }
 
     void folderIsWritable() {
@@ -247,11 +259,11 @@ private slots:
 
     void firstStartThenCloseWritesDesignTimeValues() {
         auto f = form();
-        QCOMPARE(f->AppFolder, m_dir.path() + u'/');
-        QCOMPARE(f->SettingsPath, m_dir.filePath("settings.ini"));
-        QCOMPARE(f->Stats().EscapedQuote, QStringLiteral("\\\""));
+        QCOMPARE(f->AppFolder(), m_dir.path() + u'/');
+        QCOMPARE(f->SettingsPath(), m_dir.filePath("settings.ini"));
+        QCOMPARE(f->Core().Stats().EscapedQuote, QStringLiteral("\\\""));
         QVERIFY(!QFile::exists(ini()));
-        QCOMPARE(f->txtInterval->text(), QStringLiteral("300"));
+        QCOMPARE(box(f, "txtInterval")->text(), QStringLiteral("300"));
         f->close();
         QCOMPARE(readAll(ini()), DesignTimeFile);
     }
@@ -259,33 +271,33 @@ private slots:
     void roundTrip() {
         {
             auto f = form();
-            f->txtPing->setText("127.0.0.9");
-            f->txtInterval->setText("ten"); // not a number: kept verbatim
-            f->txtUser->setText("admin");
-            f->txtPass->setText(" p=w ;# ");
-            f->txtRouter->setText("127.0.0.1");
-            f->chkStats->setChecked(false);
-            f->txtStats->setText("");
+            box(f, "txtPing")->setText("127.0.0.9");
+            box(f, "txtInterval")->setText("ten"); // not a number: kept verbatim
+            box(f, "txtUser")->setText("admin");
+            box(f, "txtPass")->setText(" p=w ;# ");
+            box(f, "txtRouter")->setText("127.0.0.1");
+            chkStats(f)->setChecked(false);
+            box(f, "txtStats")->setText("");
             f->close();
         }
         QCOMPARE(ReadIniValue("Options", "StatsCheck", ini()), QStringLiteral("0"));
         auto f = form();
-        QCOMPARE(f->txtPing->text(), QStringLiteral("127.0.0.9"));
-        QCOMPARE(f->txtInterval->text(), QStringLiteral("ten"));
-        QCOMPARE(f->txtUser->text(), QStringLiteral("admin"));
-        QCOMPARE(f->txtPass->text(), QStringLiteral(" p=w ;# "));
-        QCOMPARE(f->txtRouter->text(), QStringLiteral("127.0.0.1"));
-        QVERIFY(!f->chkStats->isChecked());
-        QCOMPARE(f->txtStats->text(), QString());
+        QCOMPARE(box(f, "txtPing")->text(), QStringLiteral("127.0.0.9"));
+        QCOMPARE(box(f, "txtInterval")->text(), QStringLiteral("ten"));
+        QCOMPARE(box(f, "txtUser")->text(), QStringLiteral("admin"));
+        QCOMPARE(box(f, "txtPass")->text(), QStringLiteral(" p=w ;# "));
+        QCOMPARE(box(f, "txtRouter")->text(), QStringLiteral("127.0.0.1"));
+        QVERIFY(!chkStats(f)->isChecked());
+        QCOMPARE(box(f, "txtStats")->text(), QString());
     }
 
     void missingKeysEmptyTheBoxes() {
         writeAll(ini(), "[Options]\r\nRouter IP=127.0.0.1\r\n");
         auto f = form();
-        for (QLineEdit* box : {f->txtPing, f->txtInterval, f->txtUser, f->txtPass, f->txtStats})
-            QVERIFY2(box->text().isEmpty(), qPrintable(box->objectName()));
-        QCOMPARE(f->txtRouter->text(), QStringLiteral("127.0.0.1"));
-        QVERIFY(!f->chkStats->isChecked());
+        for (const char* name : {"txtPing", "txtInterval", "txtUser", "txtPass", "txtStats"})
+            QVERIFY2(box(f, name)->text().isEmpty(), name);
+        QCOMPARE(box(f, "txtRouter")->text(), QStringLiteral("127.0.0.1"));
+        QVERIFY(!chkStats(f)->isChecked());
     }
 
     void statsCheckValues_data() {
@@ -302,7 +314,7 @@ private slots:
         QFETCH(QByteArray, value);
         QFETCH(int, state);
         writeAll(ini(), "[Options]\r\nStatsCheck=" + value + "\r\n");
-        QCOMPARE(int(form()->chkStats->checkState()), state);
+        QCOMPARE(int(chkStats(form())->checkState()), state);
     }
 
     void commentsAndForeignSectionsSurvive() {
@@ -351,8 +363,8 @@ private slots:
         const QString path = fs.dir.filePath("settings.ini");
         writeAll(path, before);
         auto f = form(fs.dir.path());
-        f->txtPing->setText("127.0.0.7");
-        f->txtStats->setText(statsInterval);
+        box(f, "txtPing")->setText("127.0.0.7");
+        box(f, "txtStats")->setText(statsInterval);
         fs.leaveFree(free);
         f->close();
         QCOMPARE(readAll(path), before);
@@ -391,8 +403,8 @@ private slots:
             }
         }
         auto f = form(folder); // a FIFO never blocks it
-        QCOMPARE(f->txtUser->text(), QStringLiteral("root"));
-        QVERIFY(f->txtOut->toPlainText().contains("cannot be read"));
+        QCOMPARE(box(f, "txtUser")->text(), QStringLiteral("root"));
+        QVERIFY(shown(f).contains("cannot be read"));
         f->close();
         if (plant) {
             QVERIFY(plant->targetUnchanged()); // neither written through nor made 0600
@@ -410,7 +422,7 @@ private slots:
         LW_REQUIRE_PEER(own.made, "giving files away needs root");
         auto f = form();
         QCOMPARE(mode(own.target), 0600);
-        f->txtUser->setText("through the link");
+        box(f, "txtUser")->setText("through the link");
         f->close();
         QVERIFY(QFileInfo(ini()).isSymLink());
         QCOMPARE(ReadIniValue("Options", "Router Username", own.target), QStringLiteral("through the link"));
@@ -428,25 +440,36 @@ private slots:
         QCOMPARE(info.st_gid, gid_t(Nobody));
     }
 
-    void fileInAReadOnlyProgramFolderIsCarriedOver() {
-        const QString program = m_dir.filePath("read-only");
-        QDir().mkpath(program);
-        writeAll(program + "/settings.ini", "[Options]\r\nRouter Username=mine\r\n[Mine]\r\nA=1\r\n");
-        QFile::setPermissions(program, QFileDevice::Permissions(0x5555));
-        const QString user = folderOfNobody("home") + "/data";
+    // Files an earlier version kept beside the program are copied once to the folder used now.
+    void programFolderFilesAreCarriedOver_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("read-only folder") << "read-only" << true;
+        QTest::newRow("build tree") << "build/bin" << false;
+    }
+    void programFolderFilesAreCarriedOver() {
+        QFETCH(QString, program);
+        QFETCH(bool, readOnly);
+        program = folderOfNobody(program);
+        const QString user = folderOfNobody(QStringLiteral("home-%1").arg(readOnly)) + "/data";
         Unprivileged nobody;
+        writeAll(program + "/settings.ini", "[Options]\r\nRouter Username=mine\r\n[Mine]\r\nA=1\r\n");
+        writeAll(program + "/stats.csv", "07/12/2026 09:05,8000,20.5,12,800,10,8,Up\r\n");
+        if (readOnly)
+            QFile::setPermissions(program, QFileDevice::Permissions(0x5555));
         {
             auto f = form(program, user);
-            QCOMPARE(f->AppFolder, user + u'/');
-            QCOMPARE(f->txtUser->text(), QStringLiteral("mine"));
-            QCOMPARE(f->txtOut->toPlainText().count("cannot be written"), 1);
-            f->txtUser->setText("changed");
+            QCOMPARE(f->AppFolder(), user + u'/');
+            QCOMPARE(box(f, "txtUser")->text(), QStringLiteral("mine"));
+            QCOMPARE(shown(f).count("settings.ini, stats.csv beside the program in"), 1);
+            box(f, "txtUser")->setText("changed");
             f->close();
         }
         auto again = form(program, user);
-        QCOMPARE(again->txtUser->text(), QStringLiteral("changed"));
-        QVERIFY(again->txtOut->toPlainText().isEmpty()); // said once
+        QCOMPARE(box(again, "txtUser")->text(), QStringLiteral("changed"));
+        QVERIFY(shown(again).isEmpty()); // said once
         QCOMPARE(ReadIniValue("Mine", "A", user + "/settings.ini"), QStringLiteral("1"));
+        QCOMPARE(readAll(user + "/stats.csv"), readAll(program + "/stats.csv"));
         QCOMPARE(ReadIniValue("Options", "Router Username", program + "/settings.ini"), QStringLiteral("mine"));
         QFile::setPermissions(program, QFileDevice::Permissions(0x7755));
     }
@@ -456,7 +479,7 @@ private slots:
         Unprivileged nobody;
         writeAll(folder + "/settings.ini", DesignTimeFile);
         auto f = form(folder);
-        f->txtUser->setText("typed");
+        box(f, "txtUser")->setText("typed");
         QFile::setPermissions(folder, QFileDevice::Permissions(0x5555));
         f->close();
         QFile::setPermissions(folder, QFileDevice::Permissions(0x7755));
@@ -472,9 +495,10 @@ private slots:
     void terminationSignalsCloseTheWindow() {
         QFETCH(int, number);
         auto f = form();
-        new TerminationSignals(f.get());
+        TerminationSignals termination;
+        connect(&termination, &TerminationSignals::received, f.get(), &QWidget::close);
         QSignalSpy unloaded(f.get(), &Form1::unloaded);
-        f->txtUser->setText(QTest::currentDataTag());
+        box(f, "txtUser")->setText(QTest::currentDataTag());
         QCOMPARE(::kill(::getpid(), number), 0);
         QTRY_COMPARE(unloaded.count(), 1);
         QCOMPARE(ReadIniValue("Options", "Router Username", ini()), QString(QTest::currentDataTag()));
@@ -482,19 +506,19 @@ private slots:
 
     void readOnlyProgramFolderFallsBackToTheUserFolder() {
         writeAll(m_dir.filePath("plain"), "x");
-        auto f = form(m_dir.filePath("plain/bin"));
-        QCOMPARE(f->AppFolder, m_dir.filePath("user") + u'/');
-        f->txtUser->setText("fallback");
+        auto f = form(m_dir.filePath("plain/lw"));
+        QCOMPARE(f->AppFolder(), m_dir.filePath("user") + u'/');
+        box(f, "txtUser")->setText("fallback");
         f->close();
         QCOMPARE(ReadIniValue("Options", "Router Username", m_dir.filePath("user/settings.ini")),
                  QStringLiteral("fallback"));
-        QCOMPARE(form(m_dir.filePath("plain/bin"))->txtUser->text(), QStringLiteral("fallback"));
+        QCOMPARE(box(form(m_dir.filePath("plain/lw")), "txtUser")->text(), QStringLiteral("fallback"));
     }
 
     void unloadWritesOnce() {
         auto f = form();
         f->close();
-        f->txtUser->setText("after close");
+        box(f, "txtUser")->setText("after close");
         f->close();
         QCOMPARE(ReadIniValue("Options", "Router Username", ini()), QStringLiteral("root"));
     }

@@ -18,6 +18,7 @@
 #include "history/StatsHistory.h"
 #include "statistics/StatsCollector.h"
 #include "statistics/StatsRecords.h"
+#include "text/StatsCsv.h"
 
 #include <sys/stat.h>
 
@@ -58,6 +59,8 @@ struct CollectorRig {
     QTemporaryDir dir;
     QList<QDateTime> clockReadings;
     QStringList shown;
+    QStringList failed; // the reasons of collections that left no record
+    int ended = 0;      // collections ended, with a record or without
     QByteArray answer = asTerminalText(driverDump({u"800"_s, u"8000"_s, u"20.5"_s, u"12"_s, u"10"_s, u"8"_s}));
     StatsCollector stats{rig.engine, &tmrStats,
                          [this] { return clockReadings.isEmpty() ? at(7, 12, 9, 5) : clockReadings.takeFirst(); },
@@ -68,6 +71,11 @@ struct CollectorRig {
 
     CollectorRig() {
         QObject::connect(&stats, &StatsCollector::recordShown, [this](const QString& r) { shown << r; });
+        QObject::connect(&stats, &StatsCollector::recordWritten, [this] { ++ended; });
+        QObject::connect(&stats, &StatsCollector::collectionFailed, [this](const QString& reason) {
+            failed << reason;
+            ++ended;
+        });
         rig.peer = [this](const QByteArray& sent) {
             const QByteArray echo = sent.startsWith("Mango") ? "\r\n" : sent;
             if (sent.startsWith("root"))
@@ -80,9 +88,10 @@ struct CollectorRig {
     }
     // Answers the collection that is waiting for the router, and waits for its end.
     bool answerCollection() {
+        const int before = ended;
         rig.main->accept();
         rig.main->receive("\r\r\nrouter login: ");
-        return QTest::qWaitFor([this] { return !stats.StatsBusy(); }, 5000);
+        return QTest::qWaitFor([this, before] { return ended > before; }, 5000);
     }
     QString file(const QString& name) const { return readAll(dir.filePath(name)); }
 };
@@ -269,6 +278,14 @@ private slots:
         earlier.close();
 
         c.clockReadings = {at(7, 12, 9, 5), at(1, 3, 14, 7)};
+        QStringList written; // what the record's listeners hear
+        QObject::connect(&c.stats, &StatsCollector::recordWritten,
+                         [&written](const LineStats& s, const QString& ping, bool changed, const QDateTime& when) {
+                             written << QStringList{s.DsRate, s.DsAttenuation,          s.DsMargin,
+                                                    s.UsRate, s.UsAttenuation,          s.UsMargin,
+                                                    ping,     QString::number(changed), StatsCsv::TimeStamp(when)}
+                                            .join(u' ');
+                         });
         c.stats.CollectStats();
         QCOMPARE(c.stats.StatsScript(), u"HOST 10.0.0.2\r\nWAIT \"login\"\r\nSEND \"root\\n\"\r\nWAIT \"password\"\r\n"
                                         "SEND \"Mango\\n\"\r\nWAIT \"#\"\r\n"
@@ -285,6 +302,7 @@ private slots:
         QCOMPARE(read.records.size(), size_t(1));
         QCOMPARE(read.skippedLines, 0);
         QCOMPARE(read.records[0].values[history::DownMargin], 12.0);
+        QCOMPARE(written, QStringList{u"8000 20.5 12 800 10 8 Up 0 07/12/2026 09:05"_s});
 
         // stats.csv cannot be opened: stats.txt and the box still get theirs, and the collection ends.
         QVERIFY(QFile::remove(c.dir.filePath(u"stats.csv"_s)) && QDir(c.dir.path()).mkdir(u"stats.csv"_s));
@@ -408,13 +426,22 @@ private slots:
         c.stats.ReachabilityChanged();
         QVERIFY(c.answerCollection());
         QVERIFY(c.shown.constLast().endsWith(u", Changed"));
-        // A change while a periodic collection runs marks that collection.
+        // Changes while a periodic collection runs mark that collection, and one
+        // more follows it at once, marked too: one, however many changes came.
         c.stats.tmrStats_Timer();
+        c.stats.ReachabilityChanged();
         c.stats.ReachabilityChanged();
         QCOMPARE(c.rig.main->connectCount, 2);
         QVERIFY(c.answerCollection());
         QVERIFY(c.shown.constLast().endsWith(u", Changed"));
+        QTRY_COMPARE(c.rig.main->connectCount, 3);
+        QVERIFY(c.stats.StatsBusy() && c.stats.PingStateChanged());
+        QVERIFY(c.answerCollection());
+        QCOMPARE(c.shown.size(), 3);
+        QVERIFY(c.shown.constLast().endsWith(u", Changed"));
         QVERIFY(!c.file(u"stats.csv"_s).contains(u"Changed"));
+        QCoreApplication::processEvents();
+        QCOMPARE(c.rig.main->connectCount, 3);
     }
 
     // A run the control ends with an error, or one that never ends, leaves no
@@ -436,6 +463,7 @@ private slots:
         emit c.rig.engine.ScriptError(false);
         QVERIFY(!c.stats.StatsBusy());
         QCOMPARE(c.shown, QStringList());
+        QCOMPARE(c.failed, (QStringList{u"no answer within the time limit"_s, u"router address not usable"_s}));
         QVERIFY(!QFile::exists(c.dir.filePath(u"stats.csv"_s)) && !QFile::exists(c.dir.filePath(u"stats.txt"_s)));
 
         c.rig.peer = peer;

@@ -1,17 +1,24 @@
 // SPDX-License-Identifier: MIT
 // Collections on real sockets: one against busybox telnetd writes one line to
-// each file; the ways a router fails leave no record, free the collector within
-// its time limit, and the next collection records.
+// each file; the ways a router fails leave no record, say why, free the
+// collector at once when the connection failed (else within its time limit),
+// and the next collection records.
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "BusyboxRouter.h"
 #include "Peers.h"
 #include "RouterSim.h"
 #include "script_engine/TarnTelnet.h"
 #include "statistics/StatsCollector.h"
+
+#include <fcntl.h>
+#include <sched.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -33,6 +40,7 @@ struct Collection {
                              return StatsCollector::RouterLogin{router, u"root"_s, password};
                          }};
     QSignalSpy shown{&stats, &StatsCollector::recordShown};
+    QSignalSpy failed{&stats, &StatsCollector::collectionFailed};
 
     QString file(const QString& name) const {
         QFile f(dir.filePath(name));
@@ -45,14 +53,39 @@ struct Collection {
     }
 };
 
+// A network namespace of the test's own where nothing is routed. While run()
+// calls, sockets are made there. Needs root.
+struct UnroutedNamespace {
+    QString name = u"lw-unrouted-%1"_s.arg(::getpid());
+    int netns = -1;
+    int home = ::open("/proc/self/ns/net", O_RDONLY | O_CLOEXEC);
+    UnroutedNamespace() {
+        if (::geteuid() == 0 && QProcess::execute(u"ip"_s, {u"netns"_s, u"add"_s, name}) == 0)
+            netns = ::open(qPrintable(u"/run/netns/"_s + name), O_RDONLY | O_CLOEXEC);
+    }
+    ~UnroutedNamespace() {
+        if (netns >= 0) {
+            ::close(netns);
+            QProcess::execute(u"ip"_s, {u"netns"_s, u"del"_s, name});
+        }
+        ::close(home);
+    }
+    bool run(const std::function<void()>& call) const {
+        if (netns < 0 || ::setns(netns, CLONE_NEWNET) != 0)
+            return false;
+        call();
+        return ::setns(home, CLONE_NEWNET) == 0;
+    }
+};
+
 } // namespace
 
 class TestStatsLoopback : public QObject {
     Q_OBJECT
 private slots:
     void busyboxRouter();
-    void failures_data();
-    void failures();
+    void outcomes_data();
+    void outcomes();
 };
 
 // The old driver's wrapped margins come back as 10 and 6.
@@ -67,18 +100,33 @@ void TestStatsLoopback::busyboxRouter() {
     QCOMPARE(c.file(u"stats.txt"_s), u"07/12/2026 09:05\t8000, 10, Up\r\n"_s);
 }
 
-void TestStatsLoopback::failures_data() {
+void TestStatsLoopback::outcomes_data() {
     QTest::addColumn<QString>("target");      // the good router, a failing one, or nothing listening
     QTest::addColumn<QStringList>("options"); // of the failing router
+    QTest::addColumn<QString>("router");      // "Router IP", %1 standing for the port
     QTest::addColumn<QString>("password");
-    QTest::addColumn<bool>("atOnce"); // the connection fails: no waiting for the time limit
-    QTest::newRow("wrong password") << "good" << QStringList() << "Wrong" << false;
-    QTest::newRow("refused connection") << "nothing" << QStringList() << "Mango" << true;
-    QTest::newRow("never answers") << "failing" << QStringList{u"--silent"_s} << "Mango" << false;
-    QTest::newRow("closed mid-answer") << "failing" << QStringList{u"--close-mid-answer"_s} << "Mango" << true;
+    QTest::addColumn<QString>("reason"); // empty: a record
+    QTest::addColumn<bool>("atOnce");    // the connection fails: no waiting for the time limit
+    const QString address = u"127.0.0.1 %1"_s;
+    QTest::newRow("wrong password") << "good" << QStringList() << address << "Wrong"
+                                    << "login refused" << false;
+    QTest::newRow("refused connection") << "nothing" << QStringList() << address << "Mango"
+                                        << "connection refused" << true;
+    QTest::newRow("no route") << "unrouted" << QStringList() << u"198.18.0.1 %1"_s << "Mango"
+                              << "no route to the router" << true;
+    QTest::newRow("never answers") << "failing" << QStringList{u"--silent"_s} << address << "Mango"
+                                   << "no answer within the time limit" << false;
+    QTest::newRow("closed mid-answer") << "failing" << QStringList{u"--close-mid-answer"_s} << address << "Mango"
+                                       << "connection lost mid-answer" << true;
+    QTest::newRow("blanks around the address") << "good" << QStringList() << u" 127.0.0.1 %1 "_s << "Mango"
+                                               << "" << true;
+    QTest::newRow("two blanks before the port") << "good" << QStringList() << u"127.0.0.1  %1"_s << "Mango"
+                                                << "" << true;
+    QTest::newRow("a tab before the port") << "good" << QStringList() << u"127.0.0.1\t%1"_s << "Mango"
+                                           << "" << true;
 }
 
-void TestStatsLoopback::failures() {
+void TestStatsLoopback::outcomes() {
     QFETCH(QString, target);
     QFETCH(QStringList, options);
     RouterSim good;
@@ -93,10 +141,23 @@ void TestStatsLoopback::failures() {
     const quint16 port = target == u"good"      ? good.port()
                          : target == u"failing" ? failing.port()
                                                 : Peers::freeLoopbackPort();
-    c.router = u"127.0.0.1 %1"_s.arg(port);
-    c.stats.CollectStats();
+    QFETCH(QString, router);
+    c.router = router.arg(port);
+    if (target == u"unrouted")
+        LW_REQUIRE_PEER(UnroutedNamespace().run([&c] { c.stats.CollectStats(); }),
+                        "a network namespace of the test's own (needs root and iproute2)");
+    else
+        c.stats.CollectStats();
     QVERIFY(c.stats.StatsBusy());
     QTRY_VERIFY_WITH_TIMEOUT(!c.stats.StatsBusy(), atOnce ? AtOnceMs : int(TestTimeLimit.count()) + 1000);
+    QFETCH(QString, reason);
+    if (reason.isEmpty()) {
+        QCOMPARE(c.shown.size(), 1);
+        QCOMPARE(c.file(u"stats.txt"_s), u"07/12/2026 09:05\t8000, 12, \r\n"_s);
+        return;
+    }
+    QCOMPARE(c.failed.size(), 1);
+    QCOMPARE(c.failed[0][0].toString(), reason);
     QCOMPARE(c.shown.size(), 0);
     QVERIFY(!QFile::exists(c.dir.filePath(u"stats.csv"_s)) && !QFile::exists(c.dir.filePath(u"stats.txt"_s)));
 

@@ -9,34 +9,34 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "FakeTrayBackend.h"
-#include "shell/Form1.h"
+#include "FormRig.h"
 #include "shell/IniFile.h"
 
 class TestSysTray : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<Form1> m_form;
+    FormRig m_rig;
+    Form1* m_form = nullptr;
     FakeTrayBackend* m_tray = nullptr;
+    QMenu* m_menu = nullptr;
 
     void sendToTray() {
-        m_form->cmdSendToTray->click();
+        m_rig.control<QPushButton>("cmdSendToTray")->click();
         QVERIFY(m_form->SysTray().IconInTray());
     }
 
 private slots:
     void init() {
-        auto tray = std::make_unique<FakeTrayBackend>();
-        m_tray = tray.get();
-        m_form = std::make_unique<Form1>(Form1::Folders{m_dir.path(), m_dir.filePath("user")}, std::move(tray));
+        m_form = &m_rig.open();
+        m_tray = m_rig.tray;
+        m_menu = m_rig.control<QMenu>("mnSysTray");
         m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(m_form));
     }
     void cleanup() {
-        m_form.reset();
-        QFile::remove(m_dir.filePath("settings.ini"));
+        m_rig.form.reset();
+        QFile::remove(m_rig.ini());
     }
 
     void addModifyRemoveFollowTheRequests() {
@@ -49,12 +49,12 @@ private slots:
         tray.AddTrayIcon(*m_form, "again");
         QCOMPARE(m_tray->what(), QStringList{"add"});
         QCOMPARE(m_tray->calls[0].tip, QStringLiteral("Line Warden"));
-        QCOMPARE(m_tray->calls[0].icon, m_form->imgNormal.cacheKey());
+        QCOMPARE(m_tray->calls[0].icon, m_form->Icons().imgNormal.cacheKey());
 
-        m_form->setWindowIcon(m_form->imgDOWN);
+        m_form->setWindowIcon(m_form->Icons().imgDOWN);
         tray.ModifyTrayIcon(*m_form, "Line Warden - DOWN");
         QCOMPARE(m_tray->calls.last().what, QStringLiteral("modify"));
-        QCOMPARE(m_tray->calls.last().icon, m_form->imgDOWN.cacheKey());
+        QCOMPARE(m_tray->calls.last().icon, m_form->Icons().imgDOWN.cacheKey());
         QCOMPARE(m_tray->calls.last().tip, QStringLiteral("Line Warden - DOWN"));
 
         tray.RemoveTrayIcon();
@@ -69,24 +69,35 @@ private slots:
     }
 
     void sendToTrayHidesAndMinimises() {
-        m_form->setWindowIcon(m_form->imgUP); // the monitor's state is kept
+        m_form->setWindowIcon(m_form->Icons().imgUP); // the monitor's state is kept
         sendToTray();
         QVERIFY(!m_form->isVisible());
         QVERIFY(m_form->isMinimized());
         QCOMPARE(m_tray->what(), QStringList{"add"});
         QCOMPARE(m_tray->calls[0].tip, QStringLiteral("Line Warden"));
-        QCOMPARE(m_tray->calls[0].icon, m_form->imgUP.cacheKey());
-        m_form->cmdSendToTray->click();
+        QCOMPARE(m_tray->calls[0].icon, m_form->Icons().imgUP.cacheKey());
+        m_rig.control<QPushButton>("cmdSendToTray")->click();
         QCOMPARE(m_tray->what(), QStringList{"add"});
     }
 
     void noTrayMinimisesInstead() {
         m_tray->available = false;
-        m_form->cmdSendToTray->click();
+        m_rig.control<QPushButton>("cmdSendToTray")->click();
         QVERIFY(!m_form->SysTray().IconInTray());
         QVERIFY(m_tray->calls.isEmpty());
         QTRY_VERIFY(m_form->isMinimized());
         QVERIFY(m_form->isVisible());
+    }
+
+    // Started into the tray before the session's panel is up: minimised until a tray comes.
+    void startingIntoATrayThatComesLater() {
+        m_form->hide();
+        m_tray->available = false;
+        m_form->SendToTray();
+        QTRY_VERIFY(m_form->isMinimized());
+        m_tray->available = true;
+        QTRY_VERIFY(m_form->SysTray().IconInTray());
+        QVERIFY(!m_form->isVisible());
     }
 
     void trayHostGoingAwayShowsTheWindow() {
@@ -118,21 +129,21 @@ private slots:
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
 
-        m_form->mnOpen->trigger();
+        m_rig.control<QAction>("mnOpen")->trigger();
         QVERIFY(m_form->isVisible());
         QVERIFY(!m_form->isMinimized());
         QVERIFY(!m_form->SysTray().IconInTray());
         QCOMPARE(m_tray->what(), (QStringList{"add", "remove"}));
-        QTRY_COMPARE(QApplication::activeWindow(), m_form.get());
+        QTRY_COMPARE(QApplication::activeWindow(), m_form);
     }
 
     void contextRequestOpensTheMenu() {
         sendToTray();
         m_tray->userDoes(QSystemTrayIcon::Context);
-        QTRY_VERIFY(m_form->mnSysTray->isVisible());
-        QCOMPARE(m_form->mnSysTray->defaultAction(), m_form->mnOpen);
+        QTRY_VERIFY(m_menu->isVisible());
+        QCOMPARE(m_menu->defaultAction(), m_rig.control<QAction>("mnOpen"));
         QVERIFY(m_form->SysTray().IconInTray());
-        m_form->mnSysTray->close();
+        m_menu->close();
     }
 
     void otherClicksDoNothing_data() {
@@ -146,26 +157,26 @@ private slots:
         sendToTray();
         m_tray->userDoes(QSystemTrayIcon::ActivationReason(reason));
         QVERIFY(!m_form->isVisible());
-        QVERIFY(!m_form->mnSysTray->isVisible());
+        QVERIFY(!m_menu->isVisible());
         QCOMPARE(m_tray->what(), QStringList{"add"});
     }
 
     void iconEventsWhileShownDoNothing() {
         m_tray->userDoes(QSystemTrayIcon::Context);
         m_tray->userDoes(QSystemTrayIcon::DoubleClick);
-        QVERIFY(!m_form->mnSysTray->isVisible());
+        QVERIFY(!m_menu->isVisible());
         QVERIFY(m_tray->calls.isEmpty());
     }
 
     void exitRemovesTheIconBeforeWritingSettings() {
-        const QString ini = m_dir.filePath("settings.ini");
-        m_form->txtUser->setText("from exit");
+        const QString ini = m_rig.ini();
+        m_rig.control<QLineEdit>("txtUser")->setText("from exit");
         sendToTray();
         bool fileExistedAtRemove = true;
         m_tray->onRemove = [&] { fileExistedAtRemove = QFile::exists(ini); };
-        QSignalSpy unloaded(m_form.get(), &Form1::unloaded);
+        QSignalSpy unloaded(m_form, &Form1::unloaded);
 
-        m_form->mnExit->trigger();
+        m_rig.control<QAction>("mnExit")->trigger();
         QCOMPARE(unloaded.count(), 1);
         QCOMPARE(m_tray->what(), (QStringList{"add", "remove"}));
         QVERIFY(!fileExistedAtRemove);

@@ -48,7 +48,7 @@ void PingMonitor::Start() {
     // Read first, so that a refused interval leaves the monitor as it was.
     const std::optional<qint32> interval = intervalSeconds(m_window.IntervalText());
     if (!interval) {
-        m_window.Warn(PingText::IntervalOutOfRange);
+        m_window.Warn(PingText::IntervalOutOfRange.arg(MinInterval).arg(MaxInterval));
         return;
     }
     m_window.SetToggleCaptions(PingText::StopPinging, PingText::MenuStopPinging);
@@ -86,6 +86,7 @@ void PingMonitor::tmrPing_Timer() {
         return;
     qint32 roundTrip = 0;
     m_pingUp = m_probe.Ping(m_window.PingAddress(), roundTrip);
+    emit pinged(m_pingUp, roundTrip);
     if (m_pingUp != m_lastPingUp || m_firstResultPending)
         showState();
     m_pingTicks = 0;

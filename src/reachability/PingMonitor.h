@@ -56,6 +56,8 @@ signals:
     void pingStateTextChanged(const QString& text);
     // A real change after the first result: mark the collection as changed and collect.
     void reachabilityChanged();
+    // Every probe's result; the round trip in ms means something only when up.
+    void pinged(bool up, qint32 roundTripMs);
 
 private:
     void showState();

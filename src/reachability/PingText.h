@@ -17,8 +17,9 @@ inline const QString LabelDown = QStringLiteral("DOWN");
 inline const QString TipUp = QStringLiteral(" - UP");
 inline const QString TipDown = QStringLiteral(" - DOWN");
 
+// Filled with PingMonitor's lowest and highest interval.
 inline const QString IntervalOutOfRange =
-    QStringLiteral("The ping interval must be a number of seconds from -32767 to 32768: the countdown to the next "
+    QStringLiteral("The ping interval must be a number of seconds from %1 to %2: the countdown to the next "
                    "ping cannot show more.");
 
 } // namespace PingText

@@ -1,22 +1,26 @@
 // SPDX-License-Identifier: MIT
 #include "Form1.h"
 
-#include "Icons.h"
+#include "FormLayout.h"
+#include "FormView.h"
 #include "IniFile.h"
-#include "PingWidgets.h"
 #include "ShellText.h"
 #include "Twips.h"
+#include "controls/SystemColours.h"
+#include "monitor/MonitorText.h"
 #include "reachability/PingMonitor.h"
 #include "reachability/PingText.h"
-#include "controls/SystemColours.h"
-#include "script_engine/TarnTelnet.h"
-#include "statistics/StatsCollector.h"
+#include "statistics/StatsText.h"
+#include "text/OwnFile.h"
+#include "text/StatsCsv.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
 #include <QFont>
 #include <QLabel>
@@ -25,21 +29,21 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTimer>
 
 // The icons live in this static library: name them so the linker keeps them.
-static void initResources() {
+// Outside any namespace, where the resource's registration function lies.
+static IconSet loadIcons() {
     Q_INIT_RESOURCE(resources);
+    return IconSet{};
 }
 
 namespace {
 
-constexpr int PingPeriodMs = 1000;
-constexpr int StatsPeriodMs = 60000;
 constexpr int WindowFontPoints = 8;
-constexpr int ClientWidthTwips = 4920;
-constexpr int ClientHeightTwips = 6600;
+// The statistics logs hold no secret: readable by others, as new ones are made under the usual umask.
+constexpr unsigned StatsFileMode = 0644;
+constexpr int CountFontPoints = 12;
 
 Qt::CheckState checkState(const QString& value) {
     switch (modMisc::WholeNumber(value).value_or(0)) {
@@ -52,6 +56,10 @@ Qt::CheckState checkState(const QString& value) {
     }
 }
 
+QString checkValue(Qt::CheckState state) {
+    return QString::number(state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0);
+}
+
 // Arial, or Liberation Sans with its metrics where Arial is missing: the
 // layout's fixed widths fit no wider face.
 QFont layoutFont(int points) {
@@ -60,40 +68,83 @@ QFont layoutFont(int points) {
     return font;
 }
 
-QString checkValue(Qt::CheckState state) {
-    return QString::number(state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0);
+QWidget* makeControl(const FormLayout::Control& control, QWidget* parent) {
+    using FormLayout::Kind;
+    const QString& text = *control.text;
+    switch (control.kind) {
+    case Kind::TextBox:
+        return new QLineEdit(text, parent);
+    case Kind::OutputBox: {
+        auto* box = new QPlainTextEdit(text, parent);
+        box->setLineWrapMode(QPlainTextEdit::NoWrap);
+        box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        box->setTabChangesFocus(true);
+        // Records are not the user's edits: undo must not take them back, nor keep a copy of each.
+        box->setUndoRedoEnabled(false);
+        return box;
+    }
+    case Kind::Button: {
+        auto* button = new QPushButton(text, parent);
+        button->setAutoDefault(false);
+        return button;
+    }
+    case Kind::CheckBox: {
+        auto* box = new QCheckBox(text, parent);
+        box->setChecked(true);
+        // The caption must fit the box's fixed width: a hair narrower, closer to its tick.
+        QFont narrower = box->font();
+        narrower.setStretch(96);
+        box->setFont(narrower);
+        box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 4px; }"));
+        return box;
+    }
+    case Kind::Label:
+        return new QLabel(text, parent);
+    case Kind::Display: {
+        // A single-line border and centred text; the monitor sets lblPing's background.
+        auto* display = new QLabel(text, parent);
+        display->setFrameStyle(QFrame::Box | QFrame::Plain);
+        display->setAlignment(Qt::AlignCenter);
+        display->setAutoFillBackground(true);
+        display->setBackgroundRole(QPalette::Window);
+        display->setForegroundRole(QPalette::WindowText);
+        display->hide();
+        return display;
+    }
+    }
+    return nullptr;
 }
 
 } // namespace
 
-Form1::Folders Form1::Folders::standard() {
-    return {QCoreApplication::applicationDirPath(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)};
-}
+Form1::Form1(QWidget* parent)
+    : Form1(modMisc::AppFolders::standard(), std::make_unique<SystemTrayBackend>(), {}, {}, parent) {}
 
-Form1::Form1(QWidget* parent) : Form1(Folders::standard(), std::make_unique<SystemTrayBackend>(), {}, parent) {}
-
-Form1::Form1(Folders folders, std::unique_ptr<TrayBackend> tray, std::unique_ptr<PingProbe> probe, QWidget* parent)
+Form1::Form1(modMisc::AppFolders folders, std::unique_ptr<TrayBackend> tray, std::unique_ptr<PingProbe> probe,
+             MonitorCore::Periods periods, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_folders(std::move(folders)), m_sysTray(std::move(tray)),
-      m_probe(probe ? std::move(probe) : std::make_unique<IcmpProbe>()) {
+      m_icons(loadIcons()), m_folders(std::move(folders)), m_appFolder(m_folders.chosen()),
+      m_settingsPath(m_appFolder + ShellText::SettingsFileName), m_sysTray(std::move(tray)) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(ShellText::AppTitle);
-    initResources();
-    imgNormal = Icons::load(QStringLiteral("normal"));
-    imgUP = Icons::load(QStringLiteral("up"));
-    imgDOWN = Icons::load(QStringLiteral("down"));
-    setWindowIcon(imgNormal);
+    setWindowTitle(MonitorText::AppTitle);
+    setWindowIcon(m_icons.imgNormal);
     // The layout's widths fit a small sans face; the desktop's default is often wider.
     setFont(layoutFont(WindowFontPoints));
     createControls();
-    setFixedSize(twips(ClientWidthTwips), twips(ClientHeightTwips));
+    setFixedSize(twips(FormLayout::ClientWidth), twips(FormLayout::ClientHeight));
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 
-    m_pingWidgets = std::make_unique<PingWidgets>(*this);
-    m_pingMonitor =
-        std::make_unique<PingMonitor>(tmrPing, *m_probe, *m_pingWidgets, *m_pingWidgets, ShellText::AppTitle);
+    m_view = std::make_unique<FormView>(FormControls{txtPing, txtInterval, txtUser, txtPass, txtRouter, cmdToggle,
+                                                     mnToggle, lblPing, lblCount, chkStats, txtStats},
+                                        *this, m_icons, m_sysTray);
+    m_core = std::make_unique<MonitorCore>(m_appFolder, *m_view, *m_view, *m_view, std::move(probe), periods, this);
+    connect(&m_core->Stats(), &StatsCollector::recordShown, this, &Form1::showStatsRecord);
+    // Notices are no records: they show in brackets.
+    connect(m_core.get(), &MonitorCore::noticed, this,
+            [this](const QString& line) { txtOut->appendPlainText(u'[' + line + u']'); });
 
     connect(cmdToggle, &QPushButton::clicked, this, &Form1::cmdToggle_Click);
     connect(mnToggle, &QAction::triggered, this, &Form1::mnToggle_Click);
@@ -107,23 +158,6 @@ Form1::Form1(Folders folders, std::unique_ptr<TrayBackend> tray, std::unique_ptr
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Form1::Form_QueryUnload);
 
     Form_Load();
-
-    // Created once AppFolder is known: the statistics files lie there.
-    m_stats = new StatsCollector(
-        *TarnTelnet1, tmrStats, [] { return QDateTime::currentDateTime(); }, AppFolder,
-        [this] {
-            return StatsCollector::RouterLogin{txtRouter->text(), txtUser->text(), txtPass->text()};
-        },
-        this);
-    connect(m_stats, &StatsCollector::recordShown, this, &Form1::showStatsRecord);
-
-    // Starting and stopping pinging run the schedule's steps; a change of reachability collects at once.
-    PingMonitor* monitor = m_pingMonitor.get();
-    connect(monitor, &PingMonitor::startingSchedule, m_stats,
-            [this] { m_stats->StartSchedule(txtStats->text(), chkStats->isChecked()); });
-    connect(monitor, &PingMonitor::stoppingSchedule, m_stats, [this] { m_stats->StopSchedule(chkStats->isChecked()); });
-    connect(monitor, &PingMonitor::pingStateTextChanged, m_stats, &StatsCollector::setPingStateText);
-    connect(monitor, &PingMonitor::reachabilityChanged, m_stats, &StatsCollector::ReachabilityChanged);
 }
 
 Form1::~Form1() = default;
@@ -133,92 +167,39 @@ int Form1::twips(int value) const {
     return Twips::toPixels(value, screen ? screen->logicalDotsPerInch() : 96.0);
 }
 
-void Form1::place(QWidget* control, int left, int top, int width, int height) {
-    control->setGeometry(twips(left), twips(top), twips(width), twips(height));
-}
-
 void Form1::createControls() {
-    auto textBox = [this](const char* name, const QString& text, int left, int top, int width) {
-        auto* box = new QLineEdit(text, this);
-        box->setObjectName(QLatin1String(name));
-        place(box, left, top, width, 285);
-        return box;
-    };
-    auto label = [this](const char* name, const QString& text, int left, int top, int width, int height) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(QLatin1String(name));
-        place(l, left, top, width, height);
-        return l;
-    };
-    auto button = [this](const char* name, const QString& text, int left, int top) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        place(b, left, top, 1455, 375);
-        return b;
-    };
-
-    txtPing = textBox("txtPing", ShellText::DefaultPingIP, 1680, 120, 1455);
-    txtInterval = textBox("txtInterval", ShellText::DefaultPingInterval, 1680, 480, 1455);
-    txtUser = textBox("txtUser", ShellText::DefaultRouterUsername, 1680, 960, 1575);
-    txtPass = textBox("txtPass", ShellText::DefaultRouterPassword, 1680, 1320, 1575);
-    txtRouter = textBox("txtRouter", ShellText::DefaultRouterIP, 1680, 1680, 1575);
-    cmdToggle = button("cmdToggle", PingText::StartPinging, 3360, 120);
-    cmdSendToTray = button("cmdSendToTray", ShellText::SendToTray, 3360, 6120);
-
-    txtOut = new QPlainTextEdit(this);
-    txtOut->setObjectName(QStringLiteral("txtOut"));
-    txtOut->setLineWrapMode(QPlainTextEdit::NoWrap);
-    txtOut->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtOut->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtOut->setTabChangesFocus(true);
-    // Records are not the user's edits: undo must not take them back, nor keep a copy of each.
-    txtOut->setUndoRedoEnabled(false);
-    place(txtOut, 120, 2400, 4695, 3615);
-
-    TarnTelnet1 = new TarnTelnet(this);
-    TarnTelnet1->setObjectName(QStringLiteral("TarnTelnet1"));
-
-    lblGen[0] = label("lblGen_0", ShellText::LabelPingIP, 120, 120, 1215, 255);
-    lblGen[1] = label("lblGen_1", ShellText::LabelInterval, 120, 480, 1455, 255);
-    lblGen[2] = label("lblGen_2", ShellText::LabelUsername, 120, 960, 1455, 255);
-    lblGen[3] = label("lblGen_3", ShellText::LabelPassword, 120, 1320, 1455, 255);
-    lblGen[4] = label("lblGen_4", ShellText::LabelRouterIP, 120, 1680, 1215, 255);
-
-    // The ping displays: a single-line border and centred text; the monitor sets lblPing's background.
-    lblPing = label("lblPing", QString(), 3360, 960, 1455, 255);
-    lblCount = label("lblCount", ShellText::CountZero, 3360, 600, 1455, 375);
-    for (QLabel* display : {lblPing, lblCount}) {
-        display->setFrameStyle(QFrame::Box | QFrame::Plain);
-        display->setAlignment(Qt::AlignCenter);
-        display->setAutoFillBackground(true);
-        display->setBackgroundRole(QPalette::Window);
-        display->setForegroundRole(QPalette::WindowText);
-        display->hide();
+    QList<QWidget*> tabOrder;
+    for (const FormLayout::Control& control : FormLayout::Controls) {
+        QWidget* widget = makeControl(control, this);
+        widget->setObjectName(QLatin1String(control.name));
+        widget->setGeometry(twips(control.left), twips(control.top), twips(control.width), twips(control.height));
+        if (widget->focusPolicy() != Qt::NoFocus)
+            tabOrder << widget;
     }
+    for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i], tabOrder[i + 1]);
+
+    txtPing = findChild<QLineEdit*>(QStringLiteral("txtPing"));
+    txtInterval = findChild<QLineEdit*>(QStringLiteral("txtInterval"));
+    txtUser = findChild<QLineEdit*>(QStringLiteral("txtUser"));
+    txtPass = findChild<QLineEdit*>(QStringLiteral("txtPass"));
+    txtRouter = findChild<QLineEdit*>(QStringLiteral("txtRouter"));
+    cmdToggle = findChild<QPushButton*>(QStringLiteral("cmdToggle"));
+    cmdSendToTray = findChild<QPushButton*>(QStringLiteral("cmdSendToTray"));
+    txtOut = findChild<QPlainTextEdit*>(QStringLiteral("txtOut"));
+    for (std::size_t i = 0; i < lblGen.size(); ++i)
+        lblGen[i] = findChild<QLabel*>(QStringLiteral("lblGen_%1").arg(i));
+    lblPing = findChild<QLabel*>(QStringLiteral("lblPing"));
+    lblCount = findChild<QLabel*>(QStringLiteral("lblCount"));
+    chkStats = findChild<QCheckBox*>(QStringLiteral("chkStats"));
+    txtStats = findChild<QLineEdit*>(QStringLiteral("txtStats"));
+
     // The system window colour, as SimpleProgress reads it, not the form's grey.
     lblCount->setBackgroundRole(SystemColours::Window);
     lblCount->setForegroundRole(SystemColours::WindowText);
-    QFont countFont = layoutFont(12);
+    QFont countFont = layoutFont(CountFontPoints);
     countFont.setWeight(QFont::Normal);
     lblCount->setFont(countFont);
-
-    chkStats = new QCheckBox(ShellText::StatsCheckCaption, this);
-    chkStats->setObjectName(QStringLiteral("chkStats"));
-    chkStats->setChecked(true);
-    // The caption must fit the box's fixed width: a hair narrower, closer to its tick.
-    QFont narrower = chkStats->font();
-    narrower.setStretch(96);
-    chkStats->setFont(narrower);
-    chkStats->setStyleSheet(QStringLiteral("QCheckBox { spacing: 4px; }"));
-    place(chkStats, 120, 2040, 2295, 255);
-    txtStats = textBox("txtStats", ShellText::DefaultStatsCheckInterval, 3960, 2040, 855);
-    lblGen[5] = label("lblGen_5", ShellText::LabelStatsInterval, 2640, 2055, 1335, 255);
-
-    QWidget* const tabOrder[] = {txtPing,   txtInterval,   txtUser, txtPass,  txtRouter,
-                                 cmdToggle, cmdSendToTray, txtOut,  chkStats, txtStats};
-    for (std::size_t i = 0; i + 1 < std::size(tabOrder); ++i)
-        setTabOrder(tabOrder[i], tabOrder[i + 1]);
 
     mnSysTray = new QMenu(ShellText::MenuCaption, this);
     mnSysTray->setObjectName(QStringLiteral("mnSysTray"));
@@ -229,13 +210,6 @@ void Form1::createControls() {
     mnExit = mnSysTray->addAction(ShellText::MenuExit);
     mnExit->setObjectName(QStringLiteral("mnExit"));
     mnSysTray->setDefaultAction(mnOpen);
-
-    tmrPing = new QTimer(this);
-    tmrPing->setObjectName(QStringLiteral("tmrPing"));
-    tmrPing->setInterval(PingPeriodMs);
-    tmrStats = new QTimer(this);
-    tmrStats->setObjectName(QStringLiteral("tmrStats"));
-    tmrStats->setInterval(StatsPeriodMs);
 }
 
 Settings Form1::readControls() const {
@@ -254,32 +228,45 @@ void Form1::fillControls(const Settings& settings) {
     txtStats->setText(settings.StatsCheckInterval);
 }
 
-void Form1::Form_Load() {
-    AppFolder = modMisc::ChooseAppFolder(m_folders.program, m_folders.userData);
-    SettingsPath = AppFolder + ShellText::SettingsFileName;
-    const QString programSettings = modMisc::WithTrailingBackslash(m_folders.program) + ShellText::SettingsFileName;
-    if (programSettings != SettingsPath && Settings::carryOver(programSettings, SettingsPath))
-        txtOut->appendPlainText(ShellText::SettingsCarriedOver.arg(programSettings, SettingsPath));
-    if (const auto settings = Settings::load(SettingsPath))
-        fillControls(*settings);
-    else if (QFileInfo::exists(SettingsPath))
-        txtOut->appendPlainText(ShellText::SettingsUnreadable.arg(SettingsPath));
+// An earlier version kept the files beside the program, where a rebuild or an
+// upgrade deletes them: each one the chosen folder lacks is copied there, once.
+void Form1::carryOverFrom(const QString& programFolder) {
+    const QDir from(programFolder);
+    QStringList copied;
+    if (Settings::carryOver(from.filePath(ShellText::SettingsFileName), m_settingsPath))
+        copied << ShellText::SettingsFileName;
+    for (const QString& name : {StatsCsv::FileName, StatsText::TextFileName}) {
+        if (OwnFile::CopyNew(from.filePath(name), m_appFolder + name, StatsFileMode))
+            copied << name;
+    }
+    if (!copied.isEmpty())
+        m_core->Report(ShellText::FilesCarriedOver.arg(copied.join(QStringLiteral(", ")), from.path(), m_appFolder));
 }
 
+void Form1::Form_Load() {
+    if (m_folders.given.isEmpty() && modMisc::WithTrailingBackslash(m_folders.program) != m_appFolder)
+        carryOverFrom(m_folders.program);
+    if (const auto settings = Settings::load(m_settingsPath))
+        fillControls(*settings);
+    else if (QFileInfo::exists(m_settingsPath))
+        m_core->Report(ShellText::SettingsUnreadable.arg(m_settingsPath));
+}
+
+// Every way out comes here once: the close box, Exit, a termination signal, the
+// session ending, the display going away.
 void Form1::Form_QueryUnload() {
-    if (m_unloaded)
+    if (std::exchange(m_unloaded, true))
         return;
-    m_unloaded = true;
-    m_sysTray.RemoveTrayIcon();
-    readControls().save(SettingsPath);
+    if (!m_displayLost)
+        m_sysTray.RemoveTrayIcon();
+    if (!readControls().save(m_settingsPath))
+        m_core->Report(ShellText::SettingsNotWritten.arg(m_settingsPath));
     emit unloaded();
 }
 
-void Form1::WriteSettingsAtExit() {
-    if (m_unloaded)
-        return;
-    m_unloaded = true;
-    readControls().save(SettingsPath);
+void Form1::UnloadWithoutDisplay() {
+    m_displayLost = true;
+    Form_QueryUnload();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -287,8 +274,34 @@ void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void Form1::StartPinging() {
+    if (!m_core->Monitor().Running())
+        cmdToggle_Click();
+}
+
+void Form1::SendToTray() {
+    cmdSendToTray_Click();
+    if (m_sysTray.IconInTray())
+        return;
+    // Qt tells of no tray coming: asked once a second, while the window stays minimised.
+    auto* wait = new QTimer(this);
+    wait->setInterval(std::chrono::seconds(1));
+    connect(wait, &QTimer::timeout, this, [this, wait, deadline = QDeadlineTimer(TrayWait)] {
+        if (isMinimized() && m_sysTray.backend().isAvailable())
+            cmdSendToTray_Click();
+        else if (isMinimized() && !deadline.hasExpired())
+            return;
+        wait->deleteLater();
+    });
+    wait->start();
+}
+
+void Form1::Restore() {
+    mnOpen_Click();
+}
+
 void Form1::cmdToggle_Click() {
-    m_pingMonitor->Toggle();
+    m_core->Monitor().Toggle();
 }
 
 void Form1::mnToggle_Click() {
@@ -309,7 +322,7 @@ void Form1::cmdSendToTray_Click() {
         showMinimized();
         return;
     }
-    m_sysTray.AddTrayIcon(*this, ShellText::AppTitle);
+    m_sysTray.AddTrayIcon(*this, MonitorText::AppTitle);
     hide();
     setWindowState(windowState() | Qt::WindowMinimized);
 }

@@ -1,18 +1,21 @@
 // SPDX-License-Identifier: MIT
 // The main window: the program starts when it is created and ends when it
-// closes. It owns the controls, the timers, the telnet script control and the
-// notification-area icon. Settings are read at load and written at unload.
+// closes. It owns the controls, the notification-area icon and the core that
+// pings and collects (MonitorCore), and shows what the core reports. Settings
+// are read at load and written at unload.
 #pragma once
 
-#include <QIcon>
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <memory>
 
+#include "Icons.h"
 #include "Settings.h"
 #include "modSysTray.h"
-#include "reachability/PingProbe.h"
+#include "monitor/MonitorCore.h"
+#include "text/AppFolder.h"
 
 class QAction;
 class QCheckBox;
@@ -21,76 +24,41 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
-class QTimer;
-class PingMonitor;
-class PingWidgets;
-class StatsCollector;
-class TarnTelnet;
+class FormView;
 
 class Form1 : public QWidget {
     Q_OBJECT
 
 public:
-    // Where the program lies, and the per-user folder used when that one cannot be written.
-    struct Folders {
-        QString program;
-        QString userData;
-        static Folders standard();
-    };
-
-    // The program's own folders, the desktop's tray and the system's ICMP echo.
+    // The standard folders, the desktop's tray and the system's ICMP echo.
     explicit Form1(QWidget* parent = nullptr);
     // No probe means the system's ICMP echo.
-    Form1(Folders folders, std::unique_ptr<TrayBackend> tray, std::unique_ptr<PingProbe> probe = {},
-          QWidget* parent = nullptr);
+    Form1(modMisc::AppFolders folders, std::unique_ptr<TrayBackend> tray, std::unique_ptr<PingProbe> probe = {},
+          MonitorCore::Periods periods = {}, QWidget* parent = nullptr);
     ~Form1() override;
 
-    // Controls, in tab order.
-    QLineEdit* txtPing;
-    QLineEdit* txtInterval;
-    QLineEdit* txtUser;
-    QLineEdit* txtPass;
-    QLineEdit* txtRouter;
-    QPushButton* cmdToggle;
-    QPushButton* cmdSendToTray;
-    QPlainTextEdit* txtOut;
-    // The telnet script control: not shown, its properties keep their defaults.
-    TarnTelnet* TarnTelnet1;
-    std::array<QLabel*, 6> lblGen;
-    QLabel* lblPing;
-    QLabel* lblCount;
-    QCheckBox* chkStats;
-    QLineEdit* txtStats;
+    // Where settings.ini, the statistics files and the logs lie, ending in one separator.
+    QString AppFolder() const { return m_appFolder; }
+    QString SettingsPath() const { return m_settingsPath; }
 
-    // The tray menu, never shown as a menu bar.
-    QMenu* mnSysTray;
-    QAction* mnOpen;
-    QAction* mnToggle;
-    QAction* mnExit;
-
-    QTimer* tmrPing;
-    QTimer* tmrStats;
-
-    QIcon imgNormal;
-    QIcon imgUP;
-    QIcon imgDOWN;
-
-    // Where settings.ini and the statistics files lie, ending in one separator.
-    QString AppFolder;
-    QString SettingsPath;
-
+    MonitorCore& Core() { return *m_core; }
     modSysTray& SysTray() { return m_sysTray; }
-    PingMonitor& Monitor() { return *m_pingMonitor; }
-    // The statistics side: collections on TarnTelnet1, driven by tmrStats, shown in txtOut.
-    StatsCollector& Stats() { return *m_stats; }
+    const IconSet& Icons() const { return m_icons; }
 
-    // Twips to pixels on this window's screen.
-    int twips(int value) const;
+    // What the command line asks for at start: pinging started as by the
+    // button, the window sent to the tray as by its button. A session's panel
+    // may come up after the program: without a tray yet, the window waits
+    // minimised for one, up to TrayWait.
+    static constexpr std::chrono::seconds TrayWait{30};
+    void StartPinging();
+    void SendToTray();
+    // The window back on the screen with the focus, as Open does: another start asked for it.
+    void Restore();
 
-    // Writes the settings as query-unload does, when the program ends without
-    // its window (Qt exits at once when the display connection breaks): the
-    // file only, nothing that would talk to the display. Nothing after an unload.
-    void WriteSettingsAtExit();
+    // Unloads when the program ends without its window (Qt exits at once when
+    // the display connection breaks): the settings are written, nothing talks
+    // to the display.
+    void UnloadWithoutDisplay();
 
 signals:
     // Query-unload has run: the settings are written and the program may end.
@@ -101,9 +69,10 @@ protected:
 
 private:
     void createControls();
-    void place(QWidget* control, int left, int top, int width, int height);
+    int twips(int value) const;
     Settings readControls() const;
     void fillControls(const Settings& settings);
+    void carryOverFrom(const QString& programFolder);
 
     void Form_Load();
     void Form_QueryUnload();
@@ -115,11 +84,35 @@ private:
     void trayIcon_Activated(QSystemTrayIcon::ActivationReason reason);
     void showStatsRecord(const QString& record);
 
-    Folders m_folders;
+    // Controls, in tab order.
+    QLineEdit* txtPing = nullptr;
+    QLineEdit* txtInterval = nullptr;
+    QLineEdit* txtUser = nullptr;
+    QLineEdit* txtPass = nullptr;
+    QLineEdit* txtRouter = nullptr;
+    QPushButton* cmdToggle = nullptr;
+    QPushButton* cmdSendToTray = nullptr;
+    QPlainTextEdit* txtOut = nullptr;
+    std::array<QLabel*, 6> lblGen{};
+    QLabel* lblPing = nullptr;
+    QLabel* lblCount = nullptr;
+    QCheckBox* chkStats = nullptr;
+    QLineEdit* txtStats = nullptr;
+
+    // The tray menu, never shown as a menu bar.
+    QMenu* mnSysTray = nullptr;
+    QAction* mnOpen = nullptr;
+    QAction* mnToggle = nullptr;
+    QAction* mnExit = nullptr;
+
+    IconSet m_icons;
+    modMisc::AppFolders m_folders;
+    QString m_appFolder;
+    QString m_settingsPath;
     modSysTray m_sysTray;
-    std::unique_ptr<PingProbe> m_probe;
-    std::unique_ptr<PingWidgets> m_pingWidgets;
-    std::unique_ptr<PingMonitor> m_pingMonitor;
-    StatsCollector* m_stats = nullptr;
+    std::unique_ptr<FormView> m_view;
+    // Goes before the view it reads and the controls it reports to.
+    std::unique_ptr<MonitorCore> m_core;
+    bool m_displayLost = false;
     bool m_unloaded = false;
 };

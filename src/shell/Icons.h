@@ -5,6 +5,8 @@
 #include <QIcon>
 #include <QString>
 
+#include "reachability/PingWindow.h"
+
 namespace Icons {
 
 // The picture from its PNG renderings at 16, 32 and 48 px. Qt's ICO reader
@@ -18,3 +20,14 @@ inline QIcon load(const QString& name) {
 }
 
 } // namespace Icons
+
+// imgNormal, imgUP and imgDOWN: hidden holders whose pictures become the window's and the tray's icon.
+struct IconSet {
+    QIcon imgNormal = Icons::load(QStringLiteral("normal"));
+    QIcon imgUP = Icons::load(QStringLiteral("up"));
+    QIcon imgDOWN = Icons::load(QStringLiteral("down"));
+
+    const QIcon& of(PingIcon icon) const {
+        return icon == PingIcon::Up ? imgUP : icon == PingIcon::Down ? imgDOWN : imgNormal;
+    }
+};

@@ -24,16 +24,6 @@ const std::array<std::pair<const QString*, QString Settings::*>, 7> Keys{{
 
 } // namespace
 
-Settings Settings::designTime() {
-    return {ShellText::DefaultPingIP,
-            ShellText::DefaultPingInterval,
-            ShellText::DefaultRouterUsername,
-            ShellText::DefaultRouterPassword,
-            ShellText::DefaultRouterIP,
-            ShellText::DefaultStatsCheck,
-            ShellText::DefaultStatsCheckInterval};
-}
-
 std::optional<Settings> Settings::load(const QString& path) {
     if (!QFileInfo::exists(path))
         return std::nullopt;
@@ -54,17 +44,9 @@ bool Settings::save(const QString& path) const {
     modMisc::IniEntries entries;
     for (const auto& [key, field] : Keys)
         entries.append({*key, this->*field});
-    if (modMisc::WriteIniValues(ShellText::SettingsSection, entries, path) != 0)
-        return true;
-    // The program is ending: there is no window left to say it in.
-    qWarning("%s could not be written; it is left as it was", qPrintable(path));
-    return false;
+    return modMisc::WriteIniValues(ShellText::SettingsSection, entries, path) != 0;
 }
 
 bool Settings::carryOver(const QString& from, const QString& to) {
-    if (QFileInfo::exists(to))
-        return false;
-    OwnFile source(from, OwnFile::Access::Read);
-    const std::optional<QByteArray> bytes = source.readAll();
-    return bytes && OwnFile::Replace(to, *bytes, modMisc::PrivateMode);
+    return OwnFile::CopyNew(from, to, modMisc::PrivateMode);
 }

@@ -15,21 +15,17 @@ struct Settings {
     QString StatsCheck;
     QString StatsCheckInterval;
 
-    // The inputs' contents at creation, which stand when there is no file.
-    static Settings designTime();
-
     // Every key of section "Options" in the file's order; a missing key reads
     // as empty. Nothing when no file of that name exists or it cannot be read.
     // The file, which holds the router password, is left readable by its owner only.
     static std::optional<Settings> load(const QString& path);
 
     // Writes the seven keys in their order in one replacement of the file,
-    // leaving the rest of it as it is. False, with a warning on the terminal,
-    // when the file was left as it was.
+    // leaving the rest of it as it is. False when the file was left as it was.
     bool save(const QString& path) const;
 
-    // Copies the settings file at from, which cannot be written where it lies,
-    // to the path now used, when nothing lies there yet. True when it did.
+    // Copies the settings file at from, which is no longer where the program
+    // keeps it, to the path now used, when nothing lies there yet. True when it did.
     static bool carryOver(const QString& from, const QString& to);
 
     bool operator==(const Settings&) const = default;

@@ -7,8 +7,6 @@
 
 namespace ShellText {
 
-inline const QString AppTitle = QStringLiteral("Line Warden");
-
 // Main window captions
 inline const QString SendToTray = QStringLiteral("Send To &Tray");
 inline const QString LabelPingIP = QStringLiteral("Ping IP:");
@@ -36,11 +34,12 @@ inline const QString KeyRouterIP = QStringLiteral("Router IP");
 inline const QString KeyStatsCheck = QStringLiteral("StatsCheck");
 inline const QString KeyStatsCheckInterval = QStringLiteral("StatsCheck Interval");
 
-// Notices in the output box when settings.ini is not where the user keeps it
+// Notices when settings.ini is not where the user keeps it, or cannot be kept
 inline const QString SettingsUnreadable =
     QStringLiteral("%1 cannot be read: the boxes show their first values, and it will not be overwritten.");
-inline const QString SettingsCarriedOver =
-    QStringLiteral("%1 cannot be written where it lies: its settings are now kept in %2.");
+inline const QString FilesCarriedOver =
+    QStringLiteral("%1 beside the program in %2 copied to %3, where Line Warden keeps its files now.");
+inline const QString SettingsNotWritten = QStringLiteral("%1 could not be written; it is left as it was.");
 
 // Contents of the setting inputs at creation. The ping address is a public
 // resolver that answers ICMP echo.
@@ -49,7 +48,6 @@ inline const QString DefaultPingInterval = QStringLiteral("300");
 inline const QString DefaultRouterUsername = QStringLiteral("root");
 inline const QString DefaultRouterPassword = QStringLiteral("Mango");
 inline const QString DefaultRouterIP = QStringLiteral("10.0.0.2");
-inline const QString DefaultStatsCheck = QStringLiteral("1");
 inline const QString DefaultStatsCheckInterval = QStringLiteral("1");
 
 } // namespace ShellText

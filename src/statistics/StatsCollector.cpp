@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "StatsCollector.h"
 
+#include "FailureReasons.h"
 #include "StatsRecords.h"
 #include "StatsText.h"
+#include "script_engine/TarnMessages.h"
 #include "script_engine/TarnTelnet.h"
 #include "text/StatsCsv.h"
 #include "text/modMisc.h"
 
+#include <algorithm>
 #include <limits>
 
 using namespace StatsText;
@@ -22,6 +25,40 @@ qint32 intervalOf(const QString& text) {
     return interval == 0 ? 1 : interval;
 }
 
+QString reasonOf(TarnTelnet::Failure failure) {
+    switch (failure) {
+    case TarnTelnet::Failure::Refused:
+        return FailureReason::Refused;
+    case TarnTelnet::Failure::NoRoute:
+        return FailureReason::NoRoute;
+    case TarnTelnet::Failure::Lost:
+        return FailureReason::Lost;
+    case TarnTelnet::Failure::LoginRefused:
+        return FailureReason::LoginRefused;
+    case TarnTelnet::Failure::HostKeyUnknown:
+        return FailureReason::HostKeyUnknown;
+    case TarnTelnet::Failure::HostKeyChanged:
+        return FailureReason::HostKeyChanged;
+    case TarnTelnet::Failure::None:
+        break;
+    }
+    return FailureReason::BadAddress;
+}
+
+// A wrong password does not end the script: the router only asks again, and the
+// run lasts until the time limit. Its refusal is in the conversation.
+bool loginRefused(const TarnTelnet& control) {
+    QStringList conversation;
+    control.GetConversation(conversation);
+    return std::any_of(conversation.cbegin(), conversation.cend(), [](const QString& entry) {
+        return entry.contains(TarnReplies::LoginIncorrect, Qt::CaseInsensitive);
+    });
+}
+
+bool holdsNoValue(const LineStats& stats) {
+    return stats == LineStats{};
+}
+
 } // namespace
 
 StatsCollector::StatsCollector(TarnTelnet& control, QTimer* tmrStats, Clock clock, QString folder, LoginSource login,
@@ -34,7 +71,10 @@ StatsCollector::StatsCollector(TarnTelnet& control, QTimer* tmrStats, Clock cloc
     connect(tmrStats, &QTimer::timeout, this, &StatsCollector::tmrStats_Timer);
     connect(&TarnTelnet1, &TarnTelnet::ScriptComplete, this, &StatsCollector::TarnTelnet1_ScriptComplete);
     connect(&TarnTelnet1, &TarnTelnet::ScriptError, this, &StatsCollector::TarnTelnet1_ScriptError);
-    connect(&TarnTelnet1, &TarnTelnet::ConnectionFailed, this, &StatsCollector::TarnTelnet1_ConnectionFailed);
+    // A collection whose connection failed cannot succeed: it is given up at once
+    // rather than at the time limit.
+    connect(&TarnTelnet1, &TarnTelnet::ConnectionFailed, this,
+            [this](TarnTelnet::Failure failure) { giveUp(reasonOf(failure)); });
 }
 
 QString StatsCollector::Quote(const QString& text) {
@@ -52,7 +92,9 @@ void StatsCollector::CollectStats() {
     m_statsScript.clear();
     const RouterLogin login = m_login();
     const QString newLine = QStringLiteral("\\n");
-    AddScriptLine(HostWord + login.router);
+    // Blanks around or doubled between address and port are typing, not meaning:
+    // the control reads the first blank as the end of the address.
+    AddScriptLine(HostWord + login.router.simplified());
     AddScriptLine(WaitWord + Quote(LoginWait));
     AddScriptLine(SendWord + Quote(login.user + newLine));
     AddScriptLine(WaitWord + Quote(PasswordWait));
@@ -81,6 +123,10 @@ void StatsCollector::StopSchedule(bool statsTicked) {
 void StatsCollector::ReachabilityChanged() {
     // Set before the call, so that a collection already running carries the mark.
     m_pingStateChanged = true;
+    // Its statistics may predate the change: one more collection follows it,
+    // however many changes meet it.
+    if (m_statsBusy)
+        m_followUpDue = true;
     CollectStats();
 }
 
@@ -103,40 +149,60 @@ void StatsCollector::TarnTelnet1_ScriptComplete() {
     TarnTelnet1.GetConversation(conversation);
     m_conversationTable = StatsExtraction::ParseConversation(conversation);
     const LineStats stats = StatsExtraction::ReadLineStats(m_conversationTable);
+    if (holdsNoValue(stats))
+        emit answerWithoutValues();
 
-    StatsRecords::AppendToAppFile(m_folder, StatsRecords::StatsCsvRecord(stats, m_pingStateText, m_clock()),
+    const QDateTime when = m_clock();
+    StatsRecords::AppendToAppFile(m_folder, StatsRecords::StatsCsvRecord(stats, m_pingStateText, when),
                                   StatsCsv::FileName);
     const QString readable = StatsRecords::StatsTextRecord(stats, m_pingStateText, m_pingStateChanged, m_clock());
     emit recordShown(readable);
     StatsRecords::AppendToAppFile(m_folder, readable, TextFileName);
+    emit recordWritten(StatsRecords::AsWritten(stats), m_pingStateText, m_pingStateChanged, when);
     endCollection();
 }
 
 void StatsCollector::TarnTelnet1_ScriptError() {
     // The control has closed its connections already; the run leaves no record.
-    if (m_statsBusy)
-        endCollection();
-}
-
-// A collection whose connection failed cannot succeed: it is given up at once
-// rather than at the time limit.
-void StatsCollector::TarnTelnet1_ConnectionFailed() {
-    giveUp();
+    if (!m_statsBusy)
+        return;
+    endCollection();
+    emit collectionFailed(reasonOf(TarnTelnet1.LastFailure()));
 }
 
 void StatsCollector::collectionTimedOut() {
-    giveUp();
+    // The abort closes the connection, which moves the last answer into the conversation.
+    if (abandon())
+        emit collectionFailed(loginRefused(TarnTelnet1) ? FailureReason::LoginRefused : FailureReason::TimeLimit);
 }
 
-void StatsCollector::giveUp() {
+void StatsCollector::giveUp(const QString& reason) {
+    if (abandon())
+        emit collectionFailed(reason);
+}
+
+bool StatsCollector::abandon() {
     if (!m_statsBusy)
-        return;
+        return false;
     // Over before the abort, so that whatever the control reports while closing is ignored.
     endCollection();
     TarnTelnet1.AbortScript();
+    return true;
 }
 
+// The follow-up starts from the event loop, once the control has left the
+// handler that ended this run: a new run must not begin inside the old one's report.
 void StatsCollector::endCollection() {
     m_timeLimit.stop();
     m_statsBusy = false;
+    if (m_followUpDue)
+        QMetaObject::invokeMethod(this, &StatsCollector::runFollowUp, Qt::QueuedConnection);
+}
+
+void StatsCollector::runFollowUp() {
+    if (!std::exchange(m_followUpDue, false))
+        return;
+    // A collection that began after the change (a periodic tick came first) serves as the follow-up.
+    m_pingStateChanged = true;
+    CollectStats();
 }

@@ -4,6 +4,8 @@
 // reads the six values from the finished conversation and writes one record to
 // stats.csv, the output box and stats.txt. One collection at a time; one that
 // fails or never ends is given up without a record, so the next one can run.
+// A change of reachability that meets a running collection is not lost: once
+// that collection ends, however it ends, one more runs, marked as changed.
 #pragma once
 
 #include <QDateTime>
@@ -47,7 +49,8 @@ public:
     void StartSchedule(const QString& statsText, bool statsTicked);
     // Stopping pinging: the timer keeps running, or starts when ticked.
     void StopSchedule(bool statsTicked);
-    // Reachability changed: collect now, and mark the readable record.
+    // Reachability changed: collect now, and mark the readable record. While a
+    // collection runs, it carries the mark and one more collection follows it.
     void ReachabilityChanged();
     // The last ping result, "Up" or "Down", as records show it.
     void setPingStateText(const QString& text) { m_pingStateText = text; }
@@ -67,15 +70,26 @@ public:
 signals:
     // A readable record, for the output box.
     void recordShown(const QString& readableRecord);
+    // A record went to stats.csv and stats.txt: its values, the ping state it
+    // carries ("Up", "Down" or empty), its change mark, and the csv record's time.
+    void recordWritten(const LineStats& stats, const QString& pingStateText, bool changed, const QDateTime& when);
+    // A collection failed or was given up, with no record; the reason in plain
+    // words, one of FailureReason's.
+    void collectionFailed(const QString& reason);
+    // The router answered, but with none of the six values: the record is written
+    // all the same, with empty fields.
+    void answerWithoutValues();
 
 private:
     void AddScriptLine(const QString& line);
     void TarnTelnet1_ScriptComplete();
     void TarnTelnet1_ScriptError();
-    void TarnTelnet1_ConnectionFailed();
     void collectionTimedOut();
-    void giveUp();
+    void giveUp(const QString& reason);
+    // Ends the running collection without a record and stops the control; false when none runs.
+    bool abandon();
     void endCollection();
+    void runFollowUp();
 
     TarnTelnet& TarnTelnet1;
     QTimer* tmrStats;
@@ -89,6 +103,7 @@ private:
     qint32 m_statsTicks = 0;
     qint32 m_statsInterval = 0;
     bool m_pingStateChanged = false;
+    bool m_followUpDue = false;
     QString m_pingStateText;
     ConversationTable m_conversationTable;
 };

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "AppFolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 
 namespace modMisc {
@@ -18,13 +21,27 @@ bool FolderIsWritable(const QString& folder) {
 
 QString ChooseAppFolder(const QString& programFolder, const QString& userDataFolder,
                         const std::function<bool(const QString&)>& isWritable) {
+    const QString program = QDir::cleanPath(programFolder);
     // A program installed under /usr is no portable copy, even where root may
     // write there: those folders belong to the package manager.
-    const bool installed = QDir::cleanPath(programFolder).startsWith(QStringLiteral("/usr/"));
+    const bool installed = program.startsWith(QStringLiteral("/usr/")) || QFileInfo(program).fileName() == u"bin";
     if (!installed && isWritable(programFolder))
         return WithTrailingBackslash(programFolder);
     QDir().mkpath(userDataFolder);
     return WithTrailingBackslash(userDataFolder);
+}
+
+AppFolders AppFolders::standard(const QString& given) {
+    return {QCoreApplication::applicationDirPath(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+            given};
+}
+
+QString AppFolders::chosen() const {
+    if (given.isEmpty())
+        return ChooseAppFolder(program, userData);
+    const QString folder = QDir(given).absolutePath();
+    QDir().mkpath(folder);
+    return WithTrailingBackslash(folder);
 }
 
 } // namespace modMisc

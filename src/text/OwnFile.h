@@ -63,6 +63,10 @@ public:
     // The result has permissions mode. False, with errorString(), when nothing changed.
     static bool Replace(const QString& path, const QByteArray& bytes, unsigned mode, QString* errorString = nullptr);
 
+    // Copies the program's own file at from to to, where nothing lies yet,
+    // with permissions mode. True when it did.
+    static bool CopyNew(const QString& from, const QString& to, unsigned mode);
+
 private:
     void open(Access access, unsigned createMode);
     void accept(bool throughLink);

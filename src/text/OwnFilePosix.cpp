@@ -199,6 +199,14 @@ bool rewriteInPlace(const OwnFile& old, const QByteArray& bytes, unsigned mode, 
 
 } // namespace
 
+bool OwnFile::CopyNew(const QString& from, const QString& to, unsigned mode) {
+    if (QFileInfo::exists(to))
+        return false;
+    OwnFile source(from, Access::Read);
+    const std::optional<QByteArray> bytes = source.readAll();
+    return bytes && Replace(to, *bytes, mode);
+}
+
 bool OwnFile::Replace(const QString& path, const QByteArray& bytes, unsigned mode, QString* errorString) {
     QString ignored;
     QString* const error = errorString ? errorString : &ignored;

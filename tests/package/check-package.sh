@@ -66,9 +66,10 @@ rating=$(systemd-analyze security --offline=true --threshold=20 "$work/line-ward
 check "service exposure at most 2.0" test $? -eq 0
 grep -o 'Overall exposure level.*' <<<"$rating"
 
-# The unpacked program runs from its own folder, where it keeps settings.ini.
+# The unpacked program runs from a bin folder, so it keeps settings.ini in the
+# per-user folder, here one of the check's own.
 bin=$work/root/usr/bin
-QT_QPA_PLATFORM=offscreen "$bin/line-warden" >"$work/run.log" 2>&1 &
+XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work QT_QPA_PLATFORM=offscreen "$bin/line-warden" >"$work/run.log" 2>&1 &
 pid=$!
 for _ in $(seq 20); do [ -e "/proc/$pid" ] || break; sleep 0.1; done
 check "program stays up" kill -0 "$pid"
@@ -77,7 +78,8 @@ for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 check "program ends on SIGTERM" bash -c "! kill -0 $pid 2>/dev/null"
 wait "$pid"
 check "program ends cleanly" test $? -eq 0
-check "settings written on SIGTERM" grep -qs '^Ping IP=' "$bin/settings.ini"
+check "settings written on SIGTERM" grep -qs '^Ping IP=' "$work/data/line-warden/settings.ini"
+check "nothing written beside the program" test ! -e "$bin/settings.ini"
 [ $failed -eq 0 ] || cat "$work/run.log"
 
 # The capability that the post-install step grants serves the ICMP socket alone:

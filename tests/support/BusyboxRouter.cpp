@@ -66,6 +66,10 @@ bool BusyboxRouter::replaceStats(const QString& statsFile) {
     return !m_dir.isEmpty() && runScript({QStringLiteral("stats"), m_dir, statsFile});
 }
 
+bool BusyboxRouter::stallStats() {
+    return !m_dir.isEmpty() && runScript({QStringLiteral("stall"), m_dir});
+}
+
 void BusyboxRouter::stop() {
     if (m_dir.isEmpty())
         return;

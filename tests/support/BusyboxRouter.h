@@ -24,6 +24,8 @@ public:
                   const QString& statsFile = {});
     // Gives the running router this statistics file; sessions started from now on read it.
     bool replaceStats(const QString& statsFile);
+    // Makes reading the statistics wait until the session ends (a FIFO nobody writes).
+    bool stallStats();
     // Kills telnetd and its sessions and removes the chroot.
     void stop();
 

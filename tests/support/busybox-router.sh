@@ -12,6 +12,7 @@
 #                                                           the network namespace; root logs in with the
 #                                                           same password, or with the keys given
 #   busybox-router.sh stats DIR STATS_FILE                  give the running router new statistics
+#   busybox-router.sh stall DIR                             make reading the statistics wait for ever
 #   busybox-router.sh stop DIR                              kill everything rooted in DIR, remove DIR
 #
 # The servers run under their own mount and UTS namespaces: a private devpts
@@ -169,6 +170,14 @@ replace_stats() {
     mv -f "$dir/proc/avalanche/.avsar_modem_stats.new" "$dir/proc/avalanche/avsar_modem_stats"
 }
 
+# A FIFO that nobody writes: the router's cat waits on it until its session ends.
+stall_stats() {
+    local dir=$1
+    [ -d "$dir/proc/avalanche" ] || die "no router in $dir"
+    mkfifo "$dir/proc/avalanche/.avsar_modem_stats.new"
+    mv -f "$dir/proc/avalanche/.avsar_modem_stats.new" "$dir/proc/avalanche/avsar_modem_stats"
+}
+
 stop() {
     local dir=$1 pid
     [ -d "$dir" ] || return 0
@@ -199,12 +208,16 @@ stats)
     [ $# -ge 3 ] || die "usage: $0 stats DIR STATS_FILE"
     replace_stats "$2" "$3"
     ;;
+stall)
+    [ $# -ge 2 ] || die "usage: $0 stall DIR"
+    stall_stats "$2"
+    ;;
 stop)
     [ $# -ge 2 ] || die "usage: $0 stop DIR"
     stop "$2"
     ;;
 *)
     die "usage: $0 start DIR PORT [STATS_FILE [NETNS]] | start-ssh DIR ADDRESS NETNS [STATS_FILE [AUTHORIZED_KEYS]] |" \
-        "stats DIR STATS_FILE | stop DIR"
+        "stats DIR STATS_FILE | stall DIR | stop DIR"
     ;;
 esac

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: MIT
+// The core without a window: what it tells the user goes to line-warden.log
+// (once a run for an answer without values; the log moves aside past its
+// bound), and no change of reachability is lost: against busybox telnetd
+// whose statistics never come, the ping goes down and up again while the
+// collection waits, and once the time limit ends it, one more collection
+// follows at once and records, marked ", Changed".
+#include <QFile>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "BusyboxRouter.h"
+#include "FakePingProbe.h"
+#include "Peers.h"
+#include "QuietWindow.h"
+#include "monitor/ProgramLog.h"
+#include "reachability/PingMonitor.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr std::chrono::milliseconds StalledTimeLimit{3000};
+constexpr int FollowUpWaitMs = 20000;
+
+QString readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
+}
+
+struct CoreRig {
+    QTemporaryDir dir;
+    QuietWindow window;
+    FakePingProbe* probe = new FakePingProbe;
+    MonitorCore core{dir.path(), window, window, window, std::unique_ptr<PingProbe>(probe)};
+
+    QString file(const QString& name) const { return readAll(dir.filePath(name)); }
+    // One probe tick with this answer.
+    void ping(bool answers) {
+        probe->answers = answers;
+        core.Monitor().tmrPing_Timer();
+    }
+};
+
+} // namespace
+
+class TestMonitor : public QObject {
+    Q_OBJECT
+
+private slots:
+    void logOfWhatNoRecordShows() {
+        CoreRig c;
+        QSignalSpy noticed(&c.core, &MonitorCore::noticed);
+        emit c.core.Stats().collectionFailed(u"connection refused"_s);
+        emit c.core.Stats().answerWithoutValues();
+        emit c.core.Stats().answerWithoutValues();
+        const QStringList lines = c.file(u"line-warden.log"_s).split(u"\r\n"_s, Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(QRegularExpression(u"^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d\\tconnection refused$"_s)
+                     .match(lines[0])
+                     .hasMatch(),
+                 qPrintable(lines[0]));
+        QVERIFY(lines[1].contains(u"none of the six values"_s) &&
+                lines[1].contains(u"\"When something does not work\""_s));
+        QCOMPARE(noticed.size(), 2);
+        QCOMPARE(noticed[0][0].toString(), lines[0]);
+
+        // Past its bound the log moves aside, replacing the older one, and starts anew.
+        QFile old(c.dir.filePath(u"line-warden.log.1"_s));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("older\r\n") > 0);
+        old.close();
+        QFile log(c.dir.filePath(u"line-warden.log"_s));
+        QVERIFY(log.open(QIODevice::Append) && log.write(QByteArray(ProgramLog::RotateAt, 'x')) > 0);
+        log.close();
+        c.core.Report(u"after the bound"_s);
+        QVERIFY(readAll(old.fileName()).endsWith(u"x"_s) && readAll(old.fileName()).startsWith(lines[0]));
+        QVERIFY(c.file(u"line-warden.log"_s).endsWith(u"\tafter the bound\r\n"_s));
+        QCOMPARE(c.file(u"line-warden.log"_s).count(u"\r\n"_s), 1);
+    }
+
+    void changesDuringAStalledCollectionAreNotLost() {
+        BusyboxRouter router;
+        LW_REQUIRE_PEER(router.start(), router.whyUnavailable());
+        CoreRig c;
+        c.window.login.router = u"127.0.0.1 %1"_s.arg(router.port());
+        c.core.Stats().setTimeLimit(StalledTimeLimit);
+        c.core.Monitor().Start();
+        c.ping(true); // the first result: no collection
+        QVERIFY(router.stallStats());
+        c.core.Stats().CollectStats();
+        // Once the stalled collection is given up, the router answers again.
+        connect(&c.core.Stats(), &StatsCollector::collectionFailed, this,
+                [&router] { router.replaceStats(Peers::sourceDir() + u"/tools/router-sim/sample-stats.txt"_s); });
+
+        c.ping(false);
+        c.ping(true);
+        QVERIFY(c.core.Stats().StatsBusy() && c.core.Stats().PingStateChanged());
+        QTRY_VERIFY_WITH_TIMEOUT(c.file(u"stats.txt"_s).contains(u"\r\n"_s), FollowUpWaitMs);
+        QVERIFY2(c.file(u"stats.txt"_s).endsWith(u"\t8000, 12, Up, Changed\r\n"_s), qPrintable(c.file(u"stats.txt"_s)));
+        QCOMPARE(c.file(u"stats.txt"_s).count(u"\r\n"_s), 1);
+        QVERIFY(c.file(u"line-warden.log"_s).endsWith(u"\tno answer within the time limit\r\n"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMonitor)
+#include "tst_monitor.moc"

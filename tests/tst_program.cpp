@@ -1,0 +1,130 @@
+// SPDX-License-Identifier: MIT
+// line-warden as a program: its command line, which needs no display, and one
+// program per folder. A second start on a folder in use asks the first to show
+// its window and ends; a lock left by a killed run does not block; programs on
+// different folders run side by side.
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "Peers.h"
+
+#include <csignal>
+
+namespace {
+
+constexpr int ProgramWaitMs = 15000;
+
+} // namespace
+
+class TestProgram : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    // A display-less environment of the test's own; "offscreen" gives a screen without one.
+    QProcessEnvironment environment(const QString& platform) const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"})
+            env.remove(QString::fromLatin1(name));
+        env.insert("HOME", m_dir.path());
+        env.insert("XDG_DATA_HOME", m_dir.filePath("data"));
+        env.insert("XDG_RUNTIME_DIR", m_dir.filePath("run"));
+        env.insert("QT_QPA_PLATFORM", platform);
+        return env;
+    }
+
+    void start(QProcess& program, const QStringList& arguments) const {
+        program.setProcessEnvironment(environment("offscreen"));
+        program.start(Peers::binDir() + "/line-warden", arguments);
+        QVERIFY(program.waitForStarted(ProgramWaitMs));
+    }
+
+    // The process that holds the folder's lock, from the lock file's first line.
+    static qint64 lockHolder(const QString& folder) {
+        QFile lock(folder + "/line-warden.lock");
+        return lock.open(QIODevice::ReadOnly) ? lock.readLine().trimmed().toLongLong() : 0;
+    }
+
+    static void stop(QProcess& program) {
+        program.terminate();
+        QVERIFY(program.waitForFinished(ProgramWaitMs));
+        QCOMPARE(program.exitCode(), 0);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(QDir(m_dir.path()).mkdir("run"));
+        QFile::setPermissions(m_dir.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // What is asked for goes to standard output with status 0, bad usage to standard error with 3.
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("platform"); // xcb without a display would abort the program
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("--help without a display") << QStringList{"--help"} << "xcb" << 0 << "Usage: line-warden";
+        QTest::newRow("--help with one") << QStringList{"-h"} << "offscreen" << 0 << "--folder <DIR>";
+        QTest::newRow("--version") << QStringList{"--version"} << "xcb" << 0 << "line-warden 1.0\n";
+        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "xcb" << 3 << "Unknown option 'frobnicate'";
+        QTest::newRow("an argument") << QStringList{"settings.ini"} << "xcb" << 3 << "Usage: line-warden";
+        QTest::newRow("--folder without a folder")
+            << QStringList{"--folder"} << "xcb" << 3 << "Missing value after '--folder'";
+    }
+    void commandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, platform);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        QProcess program;
+        program.setProcessEnvironment(environment(platform));
+        program.start(Peers::binDir() + "/line-warden", arguments);
+        QVERIFY(program.waitForFinished(ProgramWaitMs));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), status);
+        const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
+        const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+        QVERIFY2((status == 0 ? out : err).contains(said), qPrintable(out + err));
+        QVERIFY2((status == 0 ? err : out).isEmpty(), qPrintable(out + err));
+    }
+
+    void onePerFolder() {
+        const QString folder = m_dir.filePath("line");
+        QProcess first;
+        start(first, {"--folder", folder});
+        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(folder), first.processId(), ProgramWaitMs);
+
+        QProcess second;
+        start(second, {"--folder", folder});
+        QVERIFY(second.waitForFinished(ProgramWaitMs));
+        QCOMPARE(second.exitCode(), 1);
+        const QString said = QString::fromLocal8Bit(second.readAllStandardError());
+        QVERIFY2(said.contains(QStringLiteral("already runs on %1/ (process %2): its window was asked to come to the "
+                                              "front")
+                                   .arg(folder)
+                                   .arg(first.processId())),
+                 qPrintable(said));
+
+        QProcess beside;
+        start(beside, {"--folder", m_dir.filePath("other")});
+        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(m_dir.filePath("other")), beside.processId(), ProgramWaitMs);
+
+        // Killed, the first leaves its lock behind, which does not hold the next start.
+        ::kill(pid_t(first.processId()), SIGKILL);
+        QVERIFY(first.waitForFinished(ProgramWaitMs));
+        QVERIFY(QFile::exists(folder + "/line-warden.lock"));
+        QProcess again;
+        start(again, {"--folder", folder});
+        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(folder), again.processId(), ProgramWaitMs);
+        QCOMPARE(beside.state(), QProcess::Running);
+        QCOMPARE(again.state(), QProcess::Running);
+        stop(again);
+        stop(beside);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"
