@@ -15,14 +15,16 @@
 
 #include "BusyboxRouter.h"
 #include "Peers.h"
+#include "PlantedFile.h"
 #include "RouterNamespace.h"
+#include "SshKeyPair.h"
 #include "StatsDialogue.h"
 #include "script_engine/KnownHostsFile.h"
 #include "script_engine/SshMessages.h"
 #include "script_engine/SshTarnSocket.h"
 #include "script_engine/TarnTelnet.h"
 
-#include <libssh/libssh.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using Failure = TarnTelnet::Failure;
@@ -86,42 +88,25 @@ private slots:
     void silentPeerLeavesNothingBehind();
     void knownFingerprints_data();
     void knownFingerprints();
+    void plantedKnownHosts_data();
+    void plantedKnownHosts();
     void login_data();
     void login();
     void hostKeys();
 
 private:
-    bool startRouter() { return m_router.startSsh(m_netns.name(), m_netns.routerAddress(), m_authorizedKeys); }
+    bool startRouter() { return m_router.startSsh(m_netns.name(), m_netns.routerAddress(), m_key.authorizedKeys); }
 
     QTemporaryDir m_dir;
     RouterNamespace m_netns;
     BusyboxRouter m_router;
     bool m_routerUp = false;
     QString m_why;
-    QString m_keyFile;
-    QString m_authorizedKeys;
-    QByteArray m_publicKey; // as known-hosts lines give it: type, blank, base64
-    QString m_fingerprint;
+    SshKeyPair m_key;
 };
 
-// A key pair of the test's own: the private half for the engine, the public half for the router.
 void TestTarnSsh::initTestCase() {
-    m_keyFile = m_dir.filePath(u"id_ed25519"_s);
-    m_authorizedKeys = m_dir.filePath(u"authorized_keys"_s);
-    ssh_key key = nullptr;
-    char* publicKey = nullptr;
-    QCOMPARE(ssh_pki_generate(SSH_KEYTYPE_ED25519, 0, &key), SSH_OK);
-    QCOMPARE(ssh_pki_export_privkey_file(key, nullptr, nullptr, nullptr, m_keyFile.toLocal8Bit().constData()), SSH_OK);
-    QCOMPARE(ssh_pki_export_pubkey_base64(key, &publicKey), SSH_OK);
-    QFile keys(m_authorizedKeys);
-    QVERIFY(keys.open(QIODevice::WriteOnly));
-    m_publicKey = "ssh-ed25519 " + QByteArray(publicKey);
-    keys.write(m_publicKey + "\n");
-    keys.close();
-    m_fingerprint = KnownHostsFile::Fingerprint(key);
-    ssh_string_free_char(publicKey);
-    ssh_key_free(key);
-
+    QVERIFY(m_key.make(m_dir.path()));
     m_routerUp = m_netns.ready() && startRouter();
     m_why = m_netns.ready() ? m_router.whyUnavailable() : m_netns.whyUnavailable();
 }
@@ -221,9 +206,42 @@ void TestTarnSsh::knownFingerprints() {
     const QString path = m_dir.filePath(u"fingerprints"_s);
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("# a comment\n\n" + names + ' ' + m_publicKey + " a comment\n");
+    file.write("# a comment\n\n" + names + ' ' + m_key.publicKey + " a comment\n");
     file.close();
-    QCOMPARE(KnownHostsFile::KnownFingerprints(path, hostPort), known ? QStringList{m_fingerprint} : QStringList{});
+    QString why;
+    const auto keys = KnownHostsFile::KnownKeys(path, hostPort, why);
+    QVERIFY2(keys, qPrintable(why));
+    QCOMPARE(keys->size(), known ? 1 : 0);
+    if (known)
+        QCOMPARE(keys->first().fingerprint, m_key.fingerprint);
+}
+
+// Whoever else can write the folder cannot make the router's keys come from,
+// or go to, a file of theirs; a FIFO at the name cannot hold the connection.
+void TestTarnSsh::plantedKnownHosts_data() {
+    QTest::addColumn<int>("planted"); // a PlantedFile::Kind, or -1 for a FIFO
+    QTest::newRow("nobody's link to nobody's file") << int(PlantedFile::LinkOfNobodyToNobody);
+    QTest::newRow("root's link to nobody's file") << int(PlantedFile::LinkOfRootToNobody);
+    QTest::newRow("second name of nobody's file") << int(PlantedFile::SecondNameOfNobodys);
+    QTest::newRow("own link, followed") << int(PlantedFile::OwnLink);
+    QTest::newRow("FIFO") << -1;
+}
+
+void TestTarnSsh::plantedKnownHosts() {
+    QFETCH(int, planted);
+    const QString path = m_dir.filePath(u"planted-%1"_s.arg(QTest::currentDataTag()));
+    std::optional<PlantedFile> file;
+    if (planted < 0) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else {
+        file.emplace(PlantedFile::Kind(planted), path);
+        LW_REQUIRE_PEER(file->made, "giving files away needs root");
+    }
+    const bool followed = file && file->followed();
+    QString why;
+    QCOMPARE(KnownHostsFile::KnownKeys(path, u"198.18.0.2"_s, why).has_value(), followed);
+    QCOMPARE(KnownHostsFile::Remember(path, "198.18.0.2 " + m_key.publicKey + '\n', why), followed);
+    QVERIFY(!file || followed || file->targetUnchanged());
 }
 
 void TestTarnSsh::login_data() {
@@ -241,7 +259,8 @@ void TestTarnSsh::login() {
     QFETCH(QString, password);
     QFETCH(bool, useKey);
     QFETCH(QString, refusal);
-    const SshLogin login{u"root"_s, password, useKey ? m_keyFile : QString(), m_dir.filePath(u"known_hosts"_s), true};
+    const SshLogin login{u"root"_s, password, useKey ? m_key.privateFile : QString(), m_dir.filePath(u"known_hosts"_s),
+                         true};
     // The last line goes on when the send is complete: no WAIT follows it.
     const Outcome outcome = run(StatsDialogue::sshScriptLines(m_netns.routerAddress()) << u"SEND \"\\n\""_s, login);
     if (refusal.isEmpty()) {
