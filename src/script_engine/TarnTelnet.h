@@ -78,6 +78,10 @@ public:
     void setSshKnownHosts(const QString& New_Val);
     bool SshAcceptNewHostKey() const;
     void setSshAcceptNewHostKey(bool New_Val);
+    // The SSH connection's own words for the failure of the current or last
+    // run (a refused host key or login, a failed key exchange), as the log
+    // has them; empty when the run did not end that way.
+    QString SshFailureText() const { return m_sshFailureText; }
 
     // Starts a script; an empty text runs the stored script again. Returns once
     // the first line that waits for the network has been started.
@@ -95,6 +99,9 @@ signals:
     void LogUpdate(const QString& strMessage);
     // The main connection failed or was closed before the script's end; see Failure.
     void ConnectionFailed(TarnTelnet::Failure failure);
+    // What the SSH connection tells that is no failure and no answer: a new
+    // host key remembered, a key file that cannot be used. Also in the log.
+    void SshNotice(const QString& line);
 
 private:
     // Interpreter
@@ -147,6 +154,7 @@ private:
     qint32 m_mode = 0;
     bool m_waitForReboot = false;
     Failure m_lastFailure = Failure::None;
+    QString m_sshFailureText;
 
     // Interpreter state
     QString strScriptText;

@@ -20,6 +20,7 @@ void TarnTelnet::RunScript(const QString& strScript) {
     try {
         m_consoleLog.clear();
         m_lastFailure = Failure::None;
+        m_sshFailureText.clear();
         strConversation = QStringList{QString()};
         lngEntry = 0;
         if (!strScript.isEmpty())
