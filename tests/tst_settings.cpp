@@ -341,10 +341,6 @@ private slots:
             << QByteArray("[ssh]\r\nKey File = ~/.ssh/id_ed25519 \r\nKnown Hosts=~/.ssh/known_hosts\r\n")
             << "{home}/.ssh/id_ed25519"
             << "{home}/.ssh/known_hosts";
-        QTest::newRow("absolute, known hosts empty")
-            << QByteArray("[SSH]\r\nKey File=/etc/line-warden/id_router\r\nKnown Hosts=\r\n")
-            << "/etc/line-warden/id_router"
-            << "{folder}/known_hosts";
     }
     void sshSection() {
         QFETCH(QByteArray, section);

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The script engine over SSH: against loopback peers that refuse, speak no
 // SSH or never answer, and against dropbear in front of the busybox router,
-// on port 22 of its own network namespace. What dropbear does, as seen here
-// (2022.83): the shell's banner and "/var # " followed by ESC [6n straight
-// after the login; tabs of files arrive as tabs; a wrong password is refused
-// about 0.3 s later.
+// on port 22 of its own network namespace; and collections from that router
+// through the core, as the window and the headless program run them. What
+// dropbear does, as seen here (2022.83): the shell's banner and "/var # "
+// followed by ESC [6n straight after the login; tabs of files arrive as tabs;
+// a wrong password is refused about 0.3 s later.
 #include <QFile>
 #include <QMessageAuthenticationCode>
 #include <QSignalSpy>
@@ -14,16 +15,18 @@
 #include <QTest>
 
 #include "BusyboxRouter.h"
+#include "CoreRig.h"
 #include "Peers.h"
 #include "PlantedFile.h"
 #include "RouterNamespace.h"
-#include "SshKeyPair.h"
 #include "StatsDialogue.h"
 #include "script_engine/KnownHostsFile.h"
 #include "script_engine/SshMessages.h"
 #include "script_engine/SshTarnSocket.h"
 #include "script_engine/TarnTelnet.h"
+#include "statistics/FailureReasons.h"
 
+#include <libssh/libssh.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -77,6 +80,22 @@ QString fingerprintAfter(const QString& log, const QString& prefix) {
     return at < 0 ? QString() : log.mid(at + prefix.size()).section(u'.', 0, 0).section(u',', 0, 0);
 }
 
+// The core in a folder of its own, collecting from the router over SSH.
+struct SshCore : CoreRig {
+    QSignalSpy noticed{&core, &MonitorCore::noticed};
+    QSignalSpy failed{&core.Stats(), &StatsCollector::collectionFailed};
+
+    SshCore(const QString& address, const QString& password) {
+        window.login = {SshScheme + address, u"root"_s, password};
+    }
+    QStringList log() const { return file(u"line-warden.log"_s).split(u"\r\n"_s, Qt::SkipEmptyParts); }
+    // One collection, ended with a record or without.
+    bool collect() {
+        core.Stats().CollectStats();
+        return QTest::qWaitFor([this] { return !core.Stats().StatsBusy(); }, 10000);
+    }
+};
+
 } // namespace
 
 class TestTarnSsh : public QObject {
@@ -95,18 +114,46 @@ private slots:
     void hostKeys();
 
 private:
-    bool startRouter() { return m_router.startSsh(m_netns.name(), m_netns.routerAddress(), m_key.authorizedKeys); }
+    bool startRouter() {
+        return m_router.startSsh(m_netns.name(), m_netns.routerAddress(), m_authorizedKeys, m_dir.filePath(u"stats"_s));
+    }
 
     QTemporaryDir m_dir;
     RouterNamespace m_netns;
     BusyboxRouter m_router;
     bool m_routerUp = false;
     QString m_why;
-    SshKeyPair m_key;
+    QString m_keyFile;
+    QString m_authorizedKeys;
+    QByteArray m_publicKey; // as known-hosts lines give it: type, blank, base64
+    QString m_fingerprint;
 };
 
+// A key pair of the test's own: the private half for the engine, the public half for the router.
 void TestTarnSsh::initTestCase() {
-    QVERIFY(m_key.make(m_dir.path()));
+    m_keyFile = m_dir.filePath(u"id_ed25519"_s);
+    m_authorizedKeys = m_dir.filePath(u"authorized_keys"_s);
+    ssh_key key = nullptr;
+    char* publicKey = nullptr;
+    QCOMPARE(ssh_pki_generate(SSH_KEYTYPE_ED25519, 0, &key), SSH_OK);
+    QCOMPARE(ssh_pki_export_privkey_file(key, nullptr, nullptr, nullptr, m_keyFile.toLocal8Bit().constData()), SSH_OK);
+    QCOMPARE(ssh_pki_export_pubkey_base64(key, &publicKey), SSH_OK);
+    QFile keys(m_authorizedKeys);
+    QVERIFY(keys.open(QIODevice::WriteOnly));
+    m_publicKey = "ssh-ed25519 " + QByteArray(publicKey);
+    keys.write(m_publicKey + "\n");
+    keys.close();
+    m_fingerprint = KnownHostsFile::Fingerprint(key);
+    ssh_string_free_char(publicKey);
+    ssh_key_free(key);
+    // Tabs as busybox telnetd's terminal turns them into blanks; reading the
+    // tabs that reach us over SSH is the router model's concern.
+    QFile sample(Peers::sourceDir() + u"/tools/router-sim/sample-stats.txt"_s);
+    QFile stats(m_dir.filePath(u"stats"_s));
+    QVERIFY(sample.open(QIODevice::ReadOnly) && stats.open(QIODevice::WriteOnly));
+    stats.write(sample.readAll().replace('\t', ' '));
+    stats.close();
+
     m_routerUp = m_netns.ready() && startRouter();
     m_why = m_netns.ready() ? m_router.whyUnavailable() : m_netns.whyUnavailable();
 }
@@ -206,14 +253,12 @@ void TestTarnSsh::knownFingerprints() {
     const QString path = m_dir.filePath(u"fingerprints"_s);
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("# a comment\n\n" + names + ' ' + m_key.publicKey + " a comment\n");
+    file.write("# a comment\n\n" + names + ' ' + m_publicKey + " a comment\n");
     file.close();
     QString why;
     const auto keys = KnownHostsFile::KnownKeys(path, hostPort, why);
-    QVERIFY2(keys, qPrintable(why));
-    QCOMPARE(keys->size(), known ? 1 : 0);
-    if (known)
-        QCOMPARE(keys->first().fingerprint, m_key.fingerprint);
+    QVERIFY2(keys && keys->size() == (known ? 1 : 0), qPrintable(why));
+    QVERIFY(!known || keys->first().fingerprint == m_fingerprint);
 }
 
 // Whoever else can write the folder cannot make the router's keys come from,
@@ -231,53 +276,68 @@ void TestTarnSsh::plantedKnownHosts() {
     QFETCH(int, planted);
     const QString path = m_dir.filePath(u"planted-%1"_s.arg(QTest::currentDataTag()));
     std::optional<PlantedFile> file;
-    if (planted < 0) {
+    if (planted < 0)
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    } else {
-        file.emplace(PlantedFile::Kind(planted), path);
-        LW_REQUIRE_PEER(file->made, "giving files away needs root");
-    }
+    else
+        LW_REQUIRE_PEER(file.emplace(PlantedFile::Kind(planted), path).made, "giving files away needs root");
     const bool followed = file && file->followed();
     QString why;
     QCOMPARE(KnownHostsFile::KnownKeys(path, u"198.18.0.2"_s, why).has_value(), followed);
-    QCOMPARE(KnownHostsFile::Remember(path, "198.18.0.2 " + m_key.publicKey + '\n', why), followed);
+    QCOMPARE(KnownHostsFile::Remember(path, "198.18.0.2 " + m_publicKey + '\n', why), followed);
     QVERIFY(!file || followed || file->targetUnchanged());
 }
 
 void TestTarnSsh::login_data() {
     QTest::addColumn<QString>("password");
-    QTest::addColumn<bool>("useKey");
-    QTest::addColumn<QString>("refusal"); // empty: the dialogue completes
+    QTest::addColumn<bool>("keyFile");    // [SSH] Key File, in the core's folder
+    QTest::addColumn<QString>("refusal"); // empty: two records
     QTest::newRow("password") << u"Mango"_s << false << QString();
-    QTest::newRow("key file") << QString() << true << QString();
-    QTest::newRow("wrong password") << u"mango"_s << false << u"(tried: password)"_s;
+    QTest::newRow("key file, no password") << QString() << true << QString();
+    QTest::newRow("wrong password") << u"mango"_s << false << FailureReason::LoginRefused;
 }
 
-// A refused login ends the script at once with its own line, well within the collection's time limit.
+// Collections through the core: the router's first key remembered in the
+// core's folder and told once. A refused login ends the collection at once
+// (not at its time limit), logged with the connection's own line.
 void TestTarnSsh::login() {
     LW_REQUIRE_PEER(m_routerUp, m_why);
     QFETCH(QString, password);
-    QFETCH(bool, useKey);
+    QFETCH(bool, keyFile);
     QFETCH(QString, refusal);
-    const SshLogin login{u"root"_s, password, useKey ? m_key.privateFile : QString(), m_dir.filePath(u"known_hosts"_s),
-                         true};
-    // The last line goes on when the send is complete: no WAIT follows it.
-    const Outcome outcome = run(StatsDialogue::sshScriptLines(m_netns.routerAddress()) << u"SEND \"\\n\""_s, login);
-    if (refusal.isEmpty()) {
-        verifyStatistics(outcome, 3);
+    SshCore c(m_netns.routerAddress(), password);
+    if (keyFile) {
+        QVERIFY(QFile::copy(m_keyFile, c.dir.filePath(u"id_router"_s)));
+        c.core.UseSshSettings(SshSettings::fromValues({u"id_router"_s}, c.dir.path()));
+    }
+    c.core.Stats().setPingStateText(u"Up"_s);
+    if (!refusal.isEmpty()) {
+        c.core.Stats().CollectStats();
+        QTRY_COMPARE(c.failed.size(), 1);
+        QCOMPARE(c.failed[0][0].toString(), refusal);
+        QVERIFY(!QFile::exists(c.dir.filePath(u"stats.csv"_s)));
+        const QString line = SshMessages::LoginRefused.arg(u"root"_s, m_netns.routerAddress(), u"password"_s);
+        QVERIFY2(c.log().constLast().endsWith(u'\t' + line), qPrintable(c.log().join(u'\n')));
         return;
     }
-    QVERIFY(outcome.failed);
-    QCOMPARE(outcome.failure, Failure::LoginRefused);
-    const QString line = SshMessages::LoginRefused.arg(u"root"_s, m_netns.routerAddress(), u"password"_s);
-    QVERIFY2(outcome.log.contains(u"\r\n"_s + line + u"\r\nClosed connection.\r\n"_s), qPrintable(outcome.log));
+    QVERIFY2(c.collect() && c.collect(), qPrintable(c.core.Control().ConsoleLog()));
+    QCOMPARE(c.core.Stats().StatsScript(), StatsDialogue::sshScriptLines(m_netns.routerAddress()).join(u"\r\n"_s));
+    const QString record = u",8000,21.5,12,800,11,15,Up\r\n"_s;
+    QVERIFY2(c.file(u"stats.csv"_s).endsWith(record) && c.file(u"stats.csv"_s).count(record) == 2,
+             qPrintable(c.file(u"stats.csv"_s)));
+    QCOMPARE(c.file(u"known_hosts"_s).count(u'\n'), 1);
+    QCOMPARE(c.log().size(), 1);
+    QVERIFY2(c.log()[0].contains(u"\tNew SSH host key for %1: ssh-ed25519 SHA256:"_s.arg(m_netns.routerAddress())),
+             qPrintable(c.log()[0]));
+    QCOMPARE(c.noticed.size(), 1);
 }
 
-// Unknown: refused unless allowed, then remembered and told once. Replaced: refused, naming both keys.
+// Unknown: refused unless allowed, then remembered and told once. Replaced:
+// a collection is refused, its log line naming both keys, and leaves no record.
 void TestTarnSsh::hostKeys() {
     LW_REQUIRE_PEER(m_routerUp, m_why);
     const QString address = m_netns.routerAddress();
-    const QStringList script = StatsDialogue::sshScriptLines(address);
+    // The last line goes on when the send is complete: no WAIT follows it.
+    const QStringList script = StatsDialogue::sshScriptLines(address) << u"SEND \"\\n\""_s;
     const QString knownHosts = m_dir.filePath(u"host-keys/known_hosts"_s);
     SshLogin login{u"root"_s, u"Mango"_s, {}, knownHosts, false};
 
@@ -290,7 +350,7 @@ void TestTarnSsh::hostKeys() {
 
     login.acceptNewHostKey = true;
     outcome = run(script, login);
-    verifyStatistics(outcome);
+    verifyStatistics(outcome, 3);
     QVERIFY(outcome.log.contains(SshMessages::NewHostKey.arg(address, offered, knownHosts)));
     QFile file(knownHosts);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -299,20 +359,24 @@ void TestTarnSsh::hostKeys() {
     QCOMPARE(remembered.count('\n'), 1);
 
     outcome = run(script, login);
-    verifyStatistics(outcome);
+    verifyStatistics(outcome, 3);
     QVERIFY2(!outcome.log.contains(u"SSH host key"_s), qPrintable(outcome.log));
 
+    SshCore c(address, u"Mango"_s);
+    c.core.UseSshSettings(SshSettings::fromValues({QString(), knownHosts}, c.dir.path()));
     m_router.stop();
     m_routerUp = startRouter();
     QVERIFY2(m_routerUp, qPrintable(m_router.whyUnavailable()));
-    outcome = run(script, login);
-    QVERIFY(outcome.failed);
-    QCOMPARE(outcome.failure, Failure::HostKeyChanged);
-    QVERIFY(outcome.conversation.join(QString()).isEmpty());
+    QVERIFY(c.collect());
+    QCOMPARE(c.failed.size(), 1);
+    QCOMPARE(c.failed[0][0].toString(), FailureReason::HostKeyChanged);
+    QVERIFY(!QFile::exists(c.dir.filePath(u"stats.csv"_s)));
+    QCOMPARE(c.log().size(), 1);
+    QCOMPARE(c.noticed[0][0].toString(), c.log()[0]);
     const QString replaced =
-        fingerprintAfter(outcome.log, u"%1 holds %2, the router offered "_s.arg(knownHosts, offered));
-    QVERIFY2(replaced.startsWith(u"ssh-ed25519 SHA256:"_s) && replaced != offered, qPrintable(outcome.log));
-    QVERIFY(outcome.log.contains(u"SSH HOST KEY CHANGED for %1: "_s.arg(address)));
+        fingerprintAfter(c.log()[0], u"%1 holds %2, the router offered "_s.arg(knownHosts, offered));
+    QVERIFY2(replaced.startsWith(u"ssh-ed25519 SHA256:"_s) && replaced != offered, qPrintable(c.log()[0]));
+    QVERIFY(c.log()[0].contains(u"\tSSH HOST KEY CHANGED for %1: "_s.arg(address)));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), remembered);
 }
