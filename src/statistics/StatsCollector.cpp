@@ -127,12 +127,15 @@ void StatsCollector::collectionTimedOut() {
     giveUp();
 }
 
+// The connection is closed first; then what the abandoned run received is
+// freed at once rather than held until the next collection.
 void StatsCollector::giveUp() {
     if (!m_statsBusy)
         return;
     // Over before the abort, so that whatever the control reports while closing is ignored.
     endCollection();
     TarnTelnet1.AbortScript();
+    TarnTelnet1.DiscardRun();
 }
 
 void StatsCollector::endCollection() {

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+#include "HalfClose.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace HalfClose {
+
+qintptr EndSending(qintptr descriptor, QString& why) {
+    const int own = ::dup(int(descriptor));
+    if (own < 0 || ::shutdown(own, SHUT_WR) != 0) {
+        why = QString::fromLocal8Bit(std::strerror(errno));
+        if (own >= 0)
+            ::close(own);
+        return -1;
+    }
+    return own;
+}
+
+PeerEnd ReadPeerEnd(qintptr descriptor, QString& why) {
+    char drop[4096];
+    for (int reads = 0; reads < 64; ++reads) {
+        const ssize_t got = ::recv(int(descriptor), drop, sizeof drop, MSG_DONTWAIT);
+        if (got == 0)
+            return PeerEnd::Orderly;
+        if (got < 0) {
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
+                return PeerEnd::NotYet;
+            why = QString::fromLocal8Bit(std::strerror(errno));
+            return PeerEnd::Reset;
+        }
+    }
+    return PeerEnd::NotYet; // a chatty peer: the rest is read at the next notification
+}
+
+void Release(qintptr descriptor) {
+    ::close(int(descriptor));
+}
+
+} // namespace HalfClose
