@@ -1,18 +1,19 @@
 // SPDX-License-Identifier: MIT
 // Ending only the sending side of a TCP connection, and learning how the peer
 // then ends its side. Qt closes both sides at once and reads a reset as an
-// orderly close, so neither can be told through it; one file per platform.
+// orderly close, so neither can be told through it. Plain C++, one file per
+// platform; texts are 8-bit, in the system's local encoding.
 #pragma once
 
-#include <QString>
-#include <QtGlobal>
+#include <cstdint>
+#include <string>
 
 namespace HalfClose {
 
 // A descriptor of its own for the connection behind `descriptor` (which its
-// owner may then close), with the sending side ended: the peer reads the end
-// of the data. -1 when that fails; `why` then says why.
-qintptr EndSending(qintptr descriptor, QString& why);
+// owner may then close), non-blocking, with the sending side ended: the peer
+// reads the end of the data. -1 when that fails; `why` then says why.
+std::intptr_t EndSending(std::intptr_t descriptor, std::string& why);
 
 enum class PeerEnd {
     NotYet,  // nothing, or only data, to read
@@ -20,8 +21,8 @@ enum class PeerEnd {
     Reset,   // the peer reset the connection: it closed with data unread
 };
 // Reads whatever the peer sent (dropping it) and tells whether it has closed.
-PeerEnd ReadPeerEnd(qintptr descriptor, QString& why);
+PeerEnd ReadPeerEnd(std::intptr_t descriptor, std::string& why);
 
-void Release(qintptr descriptor);
+void Release(std::intptr_t descriptor);
 
 } // namespace HalfClose

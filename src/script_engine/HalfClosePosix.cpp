@@ -3,15 +3,16 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace HalfClose {
 
-qintptr EndSending(qintptr descriptor, QString& why) {
-    const int own = ::dup(int(descriptor));
+std::intptr_t EndSending(std::intptr_t descriptor, std::string& why) {
+    const int own = ::fcntl(int(descriptor), F_DUPFD_CLOEXEC, 0);
     if (own < 0 || ::shutdown(own, SHUT_WR) != 0) {
-        why = QString::fromLocal8Bit(std::strerror(errno));
+        why = std::strerror(errno);
         if (own >= 0)
             ::close(own);
         return -1;
@@ -19,7 +20,7 @@ qintptr EndSending(qintptr descriptor, QString& why) {
     return own;
 }
 
-PeerEnd ReadPeerEnd(qintptr descriptor, QString& why) {
+PeerEnd ReadPeerEnd(std::intptr_t descriptor, std::string& why) {
     char drop[4096];
     for (int reads = 0; reads < 64; ++reads) {
         const ssize_t got = ::recv(int(descriptor), drop, sizeof drop, MSG_DONTWAIT);
@@ -28,14 +29,14 @@ PeerEnd ReadPeerEnd(qintptr descriptor, QString& why) {
         if (got < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
                 return PeerEnd::NotYet;
-            why = QString::fromLocal8Bit(std::strerror(errno));
+            why = std::strerror(errno);
             return PeerEnd::Reset;
         }
     }
     return PeerEnd::NotYet; // a chatty peer: the rest is read at the next notification
 }
 
-void Release(qintptr descriptor) {
+void Release(std::intptr_t descriptor) {
     ::close(int(descriptor));
 }
 

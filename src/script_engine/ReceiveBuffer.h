@@ -29,7 +29,6 @@ public:
     // A new WAIT text is looked for from the buffer's start again.
     void RestartWaitSearch() { m_beyondEcho.reset(); }
 
-    bool IsEmpty() const { return strReceived.isEmpty(); }
     // The text with CR LF pairs stripped from both ends, moved out; the buffer is empty afterwards.
     QString Take();
     void Clear();

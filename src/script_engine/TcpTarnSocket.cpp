@@ -107,10 +107,10 @@ QByteArray TcpTarnSocket::GetData() {
 void TcpTarnSocket::CloseSending() {
     if (m_state != StateConnected || m_ending >= 0)
         throw TarnError{BadState, BadStateText};
-    QString why;
-    const qintptr own = HalfClose::EndSending(m_socket.socketDescriptor(), why);
+    std::string why;
+    const std::intptr_t own = HalfClose::EndSending(m_socket.socketDescriptor(), why);
     if (own < 0)
-        throw TarnError{OtherFailure, why};
+        throw TarnError{OtherFailure, QString::fromLocal8Bit(why)};
     m_socket.abort();
     ++m_generation;
     m_ending = own;
@@ -136,14 +136,14 @@ void TcpTarnSocket::releaseEnding() {
 // Reported from the event loop like every other event, never from inside the
 // notifier, which a handler's Close() deletes.
 void TcpTarnSocket::onPeerEnd() {
-    QString why;
+    std::string why;
     const HalfClose::PeerEnd end = HalfClose::ReadPeerEnd(m_ending, why);
     if (end == HalfClose::PeerEnd::NotYet)
         return;
     m_endNotifier->setEnabled(false);
     QMetaObject::invokeMethod(
         this,
-        [this, end, why, generation = m_generation] {
+        [this, end, why = QString::fromLocal8Bit(why), generation = m_generation] {
             if (generation != m_generation)
                 return;
             if (end == HalfClose::PeerEnd::Orderly) {

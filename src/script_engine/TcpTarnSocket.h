@@ -46,6 +46,6 @@ private:
     // Events queued for an earlier connection are dropped once it was closed.
     quint64 m_generation = 0;
     // After CloseSending: the connection's own descriptor, watched for the peer's end.
-    qintptr m_ending = -1;
+    std::intptr_t m_ending = -1;
     std::unique_ptr<QSocketNotifier> m_endNotifier;
 };
