@@ -290,34 +290,43 @@ void TestTarnSsh::plantedKnownHosts() {
 
 void TestTarnSsh::login_data() {
     QTest::addColumn<QString>("password");
-    QTest::addColumn<bool>("keyFile");    // [SSH] Key File, in the core's folder
-    QTest::addColumn<QString>("refusal"); // empty: two records
-    QTest::newRow("password") << u"Mango"_s << false << QString();
-    QTest::newRow("key file, no password") << QString() << true << QString();
-    QTest::newRow("wrong password") << u"mango"_s << false << FailureReason::LoginRefused;
+    QTest::addColumn<bool>("keyFile");     // [SSH] Key File, in the core's folder
+    QTest::addColumn<qint64>("maxAnswer"); // 0: the control's own bound
+    QTest::addColumn<QString>("refusal");  // empty: two records
+    QTest::addColumn<QString>("logLine");  // of the refusal
+    QTest::newRow("password") << u"Mango"_s << false << qint64(0) << QString() << QString();
+    QTest::newRow("key file, no password") << QString() << true << qint64(0) << QString() << QString();
+    QTest::newRow("wrong password") << u"mango"_s << false << qint64(0) << FailureReason::LoginRefused
+                                    << SshMessages::LoginRefused.arg(u"root"_s, m_netns.routerAddress(), u"password"_s);
+    QTest::newRow("answer past the bound")
+        << u"Mango"_s << false << qint64(512) << FailureReason::TooLong << FailureReason::TooLong;
 }
 
 // Collections through the core: the router's first key remembered in the
 // core's folder and told once. A refused login ends the collection at once
-// (not at its time limit), logged with the connection's own line.
+// (not at its time limit), logged with the connection's own line; an answer
+// past the bound on received text ends it as over telnet.
 void TestTarnSsh::login() {
     LW_REQUIRE_PEER(m_routerUp, m_why);
     QFETCH(QString, password);
     QFETCH(bool, keyFile);
+    QFETCH(qint64, maxAnswer);
     QFETCH(QString, refusal);
     SshCore c(m_netns.routerAddress(), password);
     if (keyFile) {
         QVERIFY(QFile::copy(m_keyFile, c.dir.filePath(u"id_router"_s)));
         c.core.UseSshSettings(SshSettings::fromValues({u"id_router"_s}, c.dir.path()));
     }
+    if (maxAnswer > 0)
+        c.core.Control().setMaxAnswer(maxAnswer);
     c.core.Stats().setPingStateText(u"Up"_s);
     if (!refusal.isEmpty()) {
         c.core.Stats().CollectStats();
         QTRY_COMPARE(c.failed.size(), 1);
         QCOMPARE(c.failed[0][0].toString(), refusal);
         QVERIFY(!QFile::exists(c.dir.filePath(u"stats.csv"_s)));
-        const QString line = SshMessages::LoginRefused.arg(u"root"_s, m_netns.routerAddress(), u"password"_s);
-        QVERIFY2(c.log().constLast().endsWith(u'\t' + line), qPrintable(c.log().join(u'\n')));
+        QFETCH(QString, logLine);
+        QVERIFY2(c.log().constLast().endsWith(u'\t' + logLine), qPrintable(c.log().join(u'\n')));
         return;
     }
     QVERIFY2(c.collect() && c.collect(), qPrintable(c.core.Control().ConsoleLog()));
