@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -41,47 +42,38 @@ qsizetype openDescriptors() {
     return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
 }
 
-// Milliseconds for one dialogue; negative when it did not complete.
-double dialogue(TarnTelnet& control, const QString& script) {
+// Milliseconds from start() to done; negative when failed came first or nothing within 10 s.
+template <typename Sender, typename Done, typename Failed>
+double timed(Sender* sender, Done done, Failed failed, const std::function<void()>& start) {
     QEventLoop loop;
-    bool completed = false;
-    const auto done = QObject::connect(&control, &TarnTelnet::ScriptComplete, &loop, [&] {
-        completed = true;
+    bool succeeded = false;
+    const auto succeeding = QObject::connect(sender, done, &loop, [&] {
+        succeeded = true;
         loop.quit();
     });
-    const auto failed = QObject::connect(&control, &TarnTelnet::ScriptError, &loop, &QEventLoop::quit);
+    const auto failing = QObject::connect(sender, failed, &loop, &QEventLoop::quit);
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     QElapsedTimer timer;
     timer.start();
-    control.RunScript(script);
-    if (!completed)
+    start();
+    if (!succeeded)
         loop.exec();
     const double ms = timer.nsecsElapsed() / 1e6;
-    QObject::disconnect(done);
-    QObject::disconnect(failed);
-    return completed ? ms : -1;
+    QObject::disconnect(succeeding);
+    QObject::disconnect(failing);
+    return succeeded ? ms : -1;
 }
 
-// Milliseconds from the start of a collection to its record; negative when none came.
+// One dialogue, RunScript to ScriptComplete.
+double dialogue(TarnTelnet& control, const QString& script) {
+    return timed(&control, &TarnTelnet::ScriptComplete, &TarnTelnet::ScriptError, [&] { control.RunScript(script); });
+}
+
+// One collection, its start to its record.
 double collection(MonitorCore& core) {
-    QEventLoop loop;
-    bool recorded = false;
     StatsCollector& stats = core.Stats();
-    const auto done = QObject::connect(&stats, &StatsCollector::recordWritten, &loop, [&] {
-        recorded = true;
-        loop.quit();
-    });
-    const auto failed = QObject::connect(&stats, &StatsCollector::collectionFailed, &loop, &QEventLoop::quit);
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    QElapsedTimer timer;
-    timer.start();
-    stats.CollectStats();
-    if (!recorded)
-        loop.exec();
-    const double ms = timer.nsecsElapsed() / 1e6;
-    QObject::disconnect(done);
-    QObject::disconnect(failed);
-    return recorded ? ms : -1;
+    return timed(&stats, &StatsCollector::recordWritten, &StatsCollector::collectionFailed,
+                 [&] { stats.CollectStats(); });
 }
 
 } // namespace
