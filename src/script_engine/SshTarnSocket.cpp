@@ -5,7 +5,6 @@
 #include "SshMessages.h"
 #include "TarnError.h"
 
-#include <QFile>
 #include <QHostInfo>
 #include <QSocketNotifier>
 
