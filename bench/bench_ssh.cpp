@@ -2,10 +2,14 @@
 // The statistics dialogue over SSH against dropbear in front of the busybox
 // router, on port 22 of a network namespace of its own, through the script
 // engine in this process: the time from RunScript to ScriptComplete, and
-// memory and open descriptors over 100 dialogues in a row. Needs root.
+// memory and open descriptors over 100 dialogues in a row. Then whole
+// collections through the core, as the program runs them: the time from
+// CollectStats to the record written. Needs root.
 #include "BusyboxRouter.h"
+#include "CoreRig.h"
 #include "RouterNamespace.h"
 #include "StatsDialogue.h"
+#include "script_engine/SshTarnSocket.h"
 #include "script_engine/TarnTelnet.h"
 
 #include <QCoreApplication>
@@ -18,6 +22,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -37,25 +42,38 @@ qsizetype openDescriptors() {
     return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
 }
 
-// Milliseconds for one dialogue; negative when it did not complete.
-double dialogue(TarnTelnet& control, const QString& script) {
+// Milliseconds from start() to done; negative when failed came first or nothing within 10 s.
+template <typename Sender, typename Done, typename Failed>
+double timed(Sender* sender, Done done, Failed failed, const std::function<void()>& start) {
     QEventLoop loop;
-    bool completed = false;
-    const auto done = QObject::connect(&control, &TarnTelnet::ScriptComplete, &loop, [&] {
-        completed = true;
+    bool succeeded = false;
+    const auto succeeding = QObject::connect(sender, done, &loop, [&] {
+        succeeded = true;
         loop.quit();
     });
-    const auto failed = QObject::connect(&control, &TarnTelnet::ScriptError, &loop, &QEventLoop::quit);
+    const auto failing = QObject::connect(sender, failed, &loop, &QEventLoop::quit);
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     QElapsedTimer timer;
     timer.start();
-    control.RunScript(script);
-    if (!completed)
+    start();
+    if (!succeeded)
         loop.exec();
     const double ms = timer.nsecsElapsed() / 1e6;
-    QObject::disconnect(done);
-    QObject::disconnect(failed);
-    return completed ? ms : -1;
+    QObject::disconnect(succeeding);
+    QObject::disconnect(failing);
+    return succeeded ? ms : -1;
+}
+
+// One dialogue, RunScript to ScriptComplete.
+double dialogue(TarnTelnet& control, const QString& script) {
+    return timed(&control, &TarnTelnet::ScriptComplete, &TarnTelnet::ScriptError, [&] { control.RunScript(script); });
+}
+
+// One collection, its start to its record.
+double collection(MonitorCore& core) {
+    StatsCollector& stats = core.Stats();
+    return timed(&stats, &StatsCollector::recordWritten, &StatsCollector::collectionFailed,
+                 [&] { stats.CollectStats(); });
 }
 
 } // namespace
@@ -105,5 +123,22 @@ int main(int argc, char* argv[]) {
     std::printf("peak resident memory over %d:     %7lld KiB\n", Runs, statusKiB("VmHWM"));
     std::printf("open descriptors, 10th/last:       %7lld / %lld\n", qlonglong(settledFds),
                 qlonglong(openDescriptors()));
+
+    CoreRig rig;
+    rig.window.login.router = SshScheme + netns.routerAddress();
+    const double firstCollection = collection(rig.core); // its host key is remembered here
+    samples.clear();
+    for (int run = 1; run <= Runs; ++run) {
+        samples << collection(rig.core);
+        if (samples.last() < 0) {
+            std::fprintf(stderr, "collection %d left no record:\n%s", run,
+                         qPrintable(rig.file(QStringLiteral("line-warden.log"))));
+            return 1;
+        }
+    }
+    std::sort(samples.begin(), samples.end());
+    std::printf("first collection, new host key:    %7.1f ms\n", firstCollection);
+    std::printf("one collection, start to record:   %7.1f ms median, %.1f ms slowest of %d\n", samples[Runs / 2],
+                samples.last(), Runs);
     return 0;
 }

@@ -12,11 +12,9 @@
 #include <QTest>
 
 #include "BusyboxRouter.h"
-#include "FakePingProbe.h"
+#include "CoreRig.h"
 #include "Peers.h"
-#include "QuietWindow.h"
 #include "monitor/ProgramLog.h"
-#include "reachability/PingMonitor.h"
 
 using namespace Qt::StringLiterals;
 
@@ -29,20 +27,6 @@ QString readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
 }
-
-struct CoreRig {
-    QTemporaryDir dir;
-    QuietWindow window;
-    FakePingProbe* probe = new FakePingProbe;
-    MonitorCore core{dir.path(), window, window, window, std::unique_ptr<PingProbe>(probe)};
-
-    QString file(const QString& name) const { return readAll(dir.filePath(name)); }
-    // One probe tick with this answer.
-    void ping(bool answers) {
-        probe->answers = answers;
-        core.Monitor().tmrPing_Timer();
-    }
-};
 
 } // namespace
 

@@ -17,6 +17,7 @@
 #include "PlantedFile.h"
 #include "SmallFs.h"
 #include "monitor/TerminationSignals.h"
+#include "script_engine/TarnTelnet.h"
 #include "shell/IniFile.h"
 #include "statistics/StatsCollector.h"
 
@@ -324,6 +325,35 @@ private slots:
         QVERIFY(
             after.startsWith("; kept\r\n[Colours]\r\nBack=1\r\n\r\n[Options]\r\nPing IP=127.0.0.8\r\nExtra=yes\r\n"));
         QVERIFY(after.contains("StatsCheck Interval=\r\n"));
+    }
+
+    // [SSH] reaches the core's control; a path is the program folder's unless
+    // absolute or under "~/", and known_hosts lies there unless named.
+    void sshSection_data() {
+        QTest::addColumn<QByteArray>("section");
+        QTest::addColumn<QString>("keyFile"); // {folder}, {home}: where they stand
+        QTest::addColumn<QString>("knownHosts");
+        QTest::newRow("none") << QByteArray() << QString() << "{folder}/known_hosts";
+        QTest::newRow("relative") << QByteArray("[SSH]\r\nKey File=keys/../id_router\r\nKnown Hosts=hosts\r\n")
+                                  << "{folder}/id_router"
+                                  << "{folder}/hosts";
+        QTest::newRow("home, blanks around")
+            << QByteArray("[ssh]\r\nKey File = ~/.ssh/id_ed25519 \r\nKnown Hosts=~/.ssh/known_hosts\r\n")
+            << "{home}/.ssh/id_ed25519"
+            << "{home}/.ssh/known_hosts";
+    }
+    void sshSection() {
+        QFETCH(QByteArray, section);
+        QFETCH(QString, keyFile);
+        QFETCH(QString, knownHosts);
+        writeAll(ini(), "[Options]\r\nRouter IP=ssh:127.0.0.1\r\n" + section);
+        const auto where = [this](QString path) {
+            return path.replace("{folder}", m_dir.path()).replace("{home}", QDir::homePath());
+        };
+        auto f = form();
+        QCOMPARE(f->Core().Control().SshKeyFile(), where(keyFile));
+        QCOMPARE(f->Core().Control().SshKnownHosts(), where(knownHosts));
+        QVERIFY(f->Core().Control().SshAcceptNewHostKey());
     }
 
     static int mode(const QString& path) {

@@ -112,6 +112,8 @@ void TestStatsLoopback::outcomes_data() {
                                     << "login refused" << false;
     QTest::newRow("refused connection") << "nothing" << QStringList() << address << "Mango"
                                         << "connection refused" << true;
+    QTest::newRow("refused over SSH") << "nothing" << QStringList() << u"ssh:127.0.0.1 %1"_s << "Mango"
+                                      << "connection refused" << true;
     QTest::newRow("no route") << "unrouted" << QStringList() << u"198.18.0.1 %1"_s << "Mango"
                               << "no route to the router" << true;
     QTest::newRow("never answers") << "failing" << QStringList{u"--silent"_s} << address << "Mango"

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The script engine over SSH: against loopback peers that refuse, speak no
 // SSH or never answer, and against dropbear in front of the busybox router,
-// on port 22 of its own network namespace. What dropbear does, as seen here
-// (2022.83): the shell's banner and "/var # " followed by ESC [6n straight
-// after the login; tabs of files arrive as tabs; a wrong password is refused
-// about 0.3 s later.
+// on port 22 of its own network namespace; and collections from that router
+// through the core, as the window and the headless program run them. What
+// dropbear does, as seen here (2022.83): the shell's banner and "/var # "
+// followed by ESC [6n straight after the login; tabs of files arrive as tabs;
+// a wrong password is refused about 0.3 s later.
 #include <QFile>
 #include <QMessageAuthenticationCode>
 #include <QSignalSpy>
@@ -14,15 +15,19 @@
 #include <QTest>
 
 #include "BusyboxRouter.h"
+#include "CoreRig.h"
 #include "Peers.h"
+#include "PlantedFile.h"
 #include "RouterNamespace.h"
 #include "StatsDialogue.h"
 #include "script_engine/KnownHostsFile.h"
 #include "script_engine/SshMessages.h"
 #include "script_engine/SshTarnSocket.h"
 #include "script_engine/TarnTelnet.h"
+#include "statistics/FailureReasons.h"
 
 #include <libssh/libssh.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using Failure = TarnTelnet::Failure;
@@ -76,6 +81,22 @@ QString fingerprintAfter(const QString& log, const QString& prefix) {
     return at < 0 ? QString() : log.mid(at + prefix.size()).section(u'.', 0, 0).section(u',', 0, 0);
 }
 
+// The core in a folder of its own, collecting from the router over SSH.
+struct SshCore : CoreRig {
+    QSignalSpy noticed{&core, &MonitorCore::noticed};
+    QSignalSpy failed{&core.Stats(), &StatsCollector::collectionFailed};
+
+    SshCore(const QString& address, const QString& password) {
+        window.login = {SshScheme + address, u"root"_s, password};
+    }
+    QStringList log() const { return file(u"line-warden.log"_s).split(u"\r\n"_s, Qt::SkipEmptyParts); }
+    // One collection, ended with a record or without.
+    bool collect() {
+        core.Stats().CollectStats();
+        return QTest::qWaitFor([this] { return !core.Stats().StatsBusy(); }, 10000);
+    }
+};
+
 } // namespace
 
 class TestTarnSsh : public QObject {
@@ -87,12 +108,16 @@ private slots:
     void silentPeerLeavesNothingBehind();
     void knownFingerprints_data();
     void knownFingerprints();
+    void plantedKnownHosts_data();
+    void plantedKnownHosts();
     void login_data();
     void login();
     void hostKeys();
 
 private:
-    bool startRouter() { return m_router.startSsh(m_netns.name(), m_netns.routerAddress(), m_authorizedKeys); }
+    bool startRouter() {
+        return m_router.startSsh(m_netns.name(), m_netns.routerAddress(), m_authorizedKeys, m_dir.filePath(u"stats"_s));
+    }
 
     QTemporaryDir m_dir;
     RouterNamespace m_netns;
@@ -122,6 +147,13 @@ void TestTarnSsh::initTestCase() {
     m_fingerprint = KnownHostsFile::Fingerprint(key);
     ssh_string_free_char(publicKey);
     ssh_key_free(key);
+    // Tabs as busybox telnetd's terminal turns them into blanks; reading the
+    // tabs that reach us over SSH is the router model's concern.
+    QFile sample(Peers::sourceDir() + u"/tools/router-sim/sample-stats.txt"_s);
+    QFile stats(m_dir.filePath(u"stats"_s));
+    QVERIFY(sample.open(QIODevice::ReadOnly) && stats.open(QIODevice::WriteOnly));
+    stats.write(sample.readAll().replace('\t', ' '));
+    stats.close();
 
     m_routerUp = m_netns.ready() && startRouter();
     m_why = m_netns.ready() ? m_router.whyUnavailable() : m_netns.whyUnavailable();
@@ -224,42 +256,98 @@ void TestTarnSsh::knownFingerprints() {
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write("# a comment\n\n" + names + ' ' + m_publicKey + " a comment\n");
     file.close();
-    QCOMPARE(KnownHostsFile::KnownFingerprints(path, hostPort), known ? QStringList{m_fingerprint} : QStringList{});
+    QString why;
+    const auto keys = KnownHostsFile::KnownKeys(path, hostPort, why);
+    QVERIFY2(keys && keys->size() == (known ? 1 : 0), qPrintable(why));
+    QVERIFY(!known || keys->first().fingerprint == m_fingerprint);
+}
+
+// Whoever else can write the folder cannot make the router's keys come from,
+// or go to, a file of theirs; a FIFO at the name cannot hold the connection.
+void TestTarnSsh::plantedKnownHosts_data() {
+    QTest::addColumn<int>("planted"); // a PlantedFile::Kind, or -1 for a FIFO
+    QTest::newRow("nobody's link to nobody's file") << int(PlantedFile::LinkOfNobodyToNobody);
+    QTest::newRow("root's link to nobody's file") << int(PlantedFile::LinkOfRootToNobody);
+    QTest::newRow("second name of nobody's file") << int(PlantedFile::SecondNameOfNobodys);
+    QTest::newRow("own link, followed") << int(PlantedFile::OwnLink);
+    QTest::newRow("FIFO") << -1;
+}
+
+void TestTarnSsh::plantedKnownHosts() {
+    QFETCH(int, planted);
+    const QString path = m_dir.filePath(u"planted-%1"_s.arg(QTest::currentDataTag()));
+    std::optional<PlantedFile> file;
+    if (planted < 0)
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else
+        LW_REQUIRE_PEER(file.emplace(PlantedFile::Kind(planted), path).made, "giving files away needs root");
+    const bool followed = file && file->followed();
+    QString why;
+    QCOMPARE(KnownHostsFile::KnownKeys(path, u"198.18.0.2"_s, why).has_value(), followed);
+    QCOMPARE(KnownHostsFile::Remember(path, "198.18.0.2 " + m_publicKey + '\n', why), followed);
+    QVERIFY(!file || followed || file->targetUnchanged());
 }
 
 void TestTarnSsh::login_data() {
     QTest::addColumn<QString>("password");
-    QTest::addColumn<bool>("useKey");
-    QTest::addColumn<QString>("refusal"); // empty: the dialogue completes
-    QTest::newRow("password") << u"Mango"_s << false << QString();
-    QTest::newRow("key file") << QString() << true << QString();
-    QTest::newRow("wrong password") << u"mango"_s << false << u"(tried: password)"_s;
+    QTest::addColumn<bool>("keyFile");     // [SSH] Key File, in the core's folder
+    QTest::addColumn<qint64>("maxAnswer"); // 0: the control's own bound
+    QTest::addColumn<QString>("refusal");  // empty: two records
+    QTest::addColumn<QString>("logLine");  // of the refusal
+    QTest::newRow("password") << u"Mango"_s << false << qint64(0) << QString() << QString();
+    QTest::newRow("key file, no password") << QString() << true << qint64(0) << QString() << QString();
+    QTest::newRow("wrong password") << u"mango"_s << false << qint64(0) << FailureReason::LoginRefused
+                                    << SshMessages::LoginRefused.arg(u"root"_s, m_netns.routerAddress(), u"password"_s);
+    QTest::newRow("answer past the bound")
+        << u"Mango"_s << false << qint64(512) << FailureReason::TooLong << FailureReason::TooLong;
 }
 
-// A refused login ends the script at once with its own line, well within the collection's time limit.
+// Collections through the core: the router's first key remembered in the
+// core's folder and told once. A refused login ends the collection at once
+// (not at its time limit), logged with the connection's own line; an answer
+// past the bound on received text ends it as over telnet.
 void TestTarnSsh::login() {
     LW_REQUIRE_PEER(m_routerUp, m_why);
     QFETCH(QString, password);
-    QFETCH(bool, useKey);
+    QFETCH(bool, keyFile);
+    QFETCH(qint64, maxAnswer);
     QFETCH(QString, refusal);
-    const SshLogin login{u"root"_s, password, useKey ? m_keyFile : QString(), m_dir.filePath(u"known_hosts"_s), true};
-    // The last line goes on when the send is complete: no WAIT follows it.
-    const Outcome outcome = run(StatsDialogue::sshScriptLines(m_netns.routerAddress()) << u"SEND \"\\n\""_s, login);
-    if (refusal.isEmpty()) {
-        verifyStatistics(outcome, 3);
+    SshCore c(m_netns.routerAddress(), password);
+    if (keyFile) {
+        QVERIFY(QFile::copy(m_keyFile, c.dir.filePath(u"id_router"_s)));
+        c.core.UseSshSettings(SshSettings::fromValues({u"id_router"_s}, c.dir.path()));
+    }
+    if (maxAnswer > 0)
+        c.core.Control().setMaxAnswer(maxAnswer);
+    c.core.Stats().setPingStateText(u"Up"_s);
+    if (!refusal.isEmpty()) {
+        c.core.Stats().CollectStats();
+        QTRY_COMPARE(c.failed.size(), 1);
+        QCOMPARE(c.failed[0][0].toString(), refusal);
+        QVERIFY(!QFile::exists(c.dir.filePath(u"stats.csv"_s)));
+        QFETCH(QString, logLine);
+        QVERIFY2(c.log().constLast().endsWith(u'\t' + logLine), qPrintable(c.log().join(u'\n')));
         return;
     }
-    QVERIFY(outcome.failed);
-    QCOMPARE(outcome.failure, Failure::LoginRefused);
-    const QString line = SshMessages::LoginRefused.arg(u"root"_s, m_netns.routerAddress(), u"password"_s);
-    QVERIFY2(outcome.log.contains(u"\r\n"_s + line + u"\r\nClosed connection.\r\n"_s), qPrintable(outcome.log));
+    QVERIFY2(c.collect() && c.collect(), qPrintable(c.core.Control().ConsoleLog()));
+    QCOMPARE(c.core.Stats().StatsScript(), StatsDialogue::sshScriptLines(m_netns.routerAddress()).join(u"\r\n"_s));
+    const QString record = u",8000,21.5,12,800,11,15,Up\r\n"_s;
+    QVERIFY2(c.file(u"stats.csv"_s).endsWith(record) && c.file(u"stats.csv"_s).count(record) == 2,
+             qPrintable(c.file(u"stats.csv"_s)));
+    QCOMPARE(c.file(u"known_hosts"_s).count(u'\n'), 1);
+    QCOMPARE(c.log().size(), 1);
+    QVERIFY2(c.log()[0].contains(u"\tNew SSH host key for %1: ssh-ed25519 SHA256:"_s.arg(m_netns.routerAddress())),
+             qPrintable(c.log()[0]));
+    QCOMPARE(c.noticed.size(), 1);
 }
 
-// Unknown: refused unless allowed, then remembered and told once. Replaced: refused, naming both keys.
+// Unknown: refused unless allowed, then remembered and told once. Replaced:
+// a collection is refused, its log line naming both keys, and leaves no record.
 void TestTarnSsh::hostKeys() {
     LW_REQUIRE_PEER(m_routerUp, m_why);
     const QString address = m_netns.routerAddress();
-    const QStringList script = StatsDialogue::sshScriptLines(address);
+    // The last line goes on when the send is complete: no WAIT follows it.
+    const QStringList script = StatsDialogue::sshScriptLines(address) << u"SEND \"\\n\""_s;
     const QString knownHosts = m_dir.filePath(u"host-keys/known_hosts"_s);
     SshLogin login{u"root"_s, u"Mango"_s, {}, knownHosts, false};
 
@@ -272,7 +360,7 @@ void TestTarnSsh::hostKeys() {
 
     login.acceptNewHostKey = true;
     outcome = run(script, login);
-    verifyStatistics(outcome);
+    verifyStatistics(outcome, 3);
     QVERIFY(outcome.log.contains(SshMessages::NewHostKey.arg(address, offered, knownHosts)));
     QFile file(knownHosts);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -281,20 +369,24 @@ void TestTarnSsh::hostKeys() {
     QCOMPARE(remembered.count('\n'), 1);
 
     outcome = run(script, login);
-    verifyStatistics(outcome);
+    verifyStatistics(outcome, 3);
     QVERIFY2(!outcome.log.contains(u"SSH host key"_s), qPrintable(outcome.log));
 
+    SshCore c(address, u"Mango"_s);
+    c.core.UseSshSettings(SshSettings::fromValues({QString(), knownHosts}, c.dir.path()));
     m_router.stop();
     m_routerUp = startRouter();
     QVERIFY2(m_routerUp, qPrintable(m_router.whyUnavailable()));
-    outcome = run(script, login);
-    QVERIFY(outcome.failed);
-    QCOMPARE(outcome.failure, Failure::HostKeyChanged);
-    QVERIFY(outcome.conversation.join(QString()).isEmpty());
+    QVERIFY(c.collect());
+    QCOMPARE(c.failed.size(), 1);
+    QCOMPARE(c.failed[0][0].toString(), FailureReason::HostKeyChanged);
+    QVERIFY(!QFile::exists(c.dir.filePath(u"stats.csv"_s)));
+    QCOMPARE(c.log().size(), 1);
+    QCOMPARE(c.noticed[0][0].toString(), c.log()[0]);
     const QString replaced =
-        fingerprintAfter(outcome.log, u"%1 holds %2, the router offered "_s.arg(knownHosts, offered));
-    QVERIFY2(replaced.startsWith(u"ssh-ed25519 SHA256:"_s) && replaced != offered, qPrintable(outcome.log));
-    QVERIFY(outcome.log.contains(u"SSH HOST KEY CHANGED for %1: "_s.arg(address)));
+        fingerprintAfter(c.log()[0], u"%1 holds %2, the router offered "_s.arg(knownHosts, offered));
+    QVERIFY2(replaced.startsWith(u"ssh-ed25519 SHA256:"_s) && replaced != offered, qPrintable(c.log()[0]));
+    QVERIFY(c.log()[0].contains(u"\tSSH HOST KEY CHANGED for %1: "_s.arg(address)));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), remembered);
 }

@@ -25,8 +25,11 @@ MonitorCore::MonitorCore(QString folder, PingWindow& window, PingTray& tray, Inp
       m_probe(probe ? std::move(probe) : std::make_unique<IcmpProbe>()), m_control(new TarnTelnet(this)),
       m_tmrPing(namedTimer("tmrPing", periods.ping, this)), m_tmrStats(namedTimer("tmrStats", periods.stats, this)) {
     setObjectName(QStringLiteral("MonitorCore"));
-    // Not shown to the user; all its properties keep their defaults.
+    // Not shown to the user. Over SSH a router's first key is trusted and
+    // remembered, and the user told; a changed key is always refused.
     m_control->setObjectName(QStringLiteral("TarnTelnet1"));
+    m_control->setSshAcceptNewHostKey(true);
+    UseSshSettings(SshSettings::fromValues({}, m_folder));
     m_monitor = std::make_unique<PingMonitor>(m_tmrPing, *m_probe, window, tray, MonitorText::AppTitle);
     m_stats = new StatsCollector(
         *m_control, m_tmrStats, [] { return QDateTime::currentDateTime(); }, m_folder,
@@ -41,7 +44,19 @@ MonitorCore::MonitorCore(QString folder, PingWindow& window, PingTray& tray, Inp
     connect(monitor, &PingMonitor::pingStateTextChanged, m_stats, &StatsCollector::setPingStateText);
     connect(monitor, &PingMonitor::reachabilityChanged, m_stats, &StatsCollector::ReachabilityChanged);
 
-    connect(m_stats, &StatsCollector::collectionFailed, this, &MonitorCore::Report);
+    // A router refused over SSH is told in the connection's own words, which name
+    // the keys or the ways of login; the short reason is for the collector's listeners.
+    connect(m_stats, &StatsCollector::collectionFailed, this, [this](const QString& reason) {
+        const QString sshFailure = m_control->SshFailureText();
+        Report(sshFailure.isEmpty() ? reason : sshFailure);
+    });
+    // Said once a run: a key file that cannot be used would be said at every collection.
+    connect(m_control, &TarnTelnet::SshNotice, this, [this](const QString& line) {
+        if (!m_toldSsh.contains(line)) {
+            m_toldSsh << line;
+            Report(line);
+        }
+    });
     // Every minute alike: said once a run, so that it stands out rather than fills the log.
     connect(m_stats, &StatsCollector::answerWithoutValues, this, [this] {
         if (!std::exchange(m_saidNoValues, true))
@@ -50,6 +65,11 @@ MonitorCore::MonitorCore(QString folder, PingWindow& window, PingTray& tray, Inp
 }
 
 MonitorCore::~MonitorCore() = default;
+
+void MonitorCore::UseSshSettings(const SshSettings& settings) {
+    m_control->setSshKeyFile(settings.keyFile);
+    m_control->setSshKnownHosts(settings.knownHosts);
+}
 
 void MonitorCore::Report(const QString& text) {
     emit noticed(m_log.Write(text, QDateTime::currentDateTime()));

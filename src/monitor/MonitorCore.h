@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "ProgramLog.h"
+#include "SshSettings.h"
 #include "reachability/PingProbe.h"
 #include "reachability/PingWindow.h"
 #include "statistics/StatsCollector.h"
@@ -56,6 +57,10 @@ public:
     // line in line-warden.log, and noticed() for the host to show it.
     void Report(const QString& text);
 
+    // The key file and known-hosts file of routers reached over SSH, from
+    // [SSH]; until a host gives them, no key file and the folder's known_hosts.
+    void UseSshSettings(const SshSettings& settings);
+
 signals:
     // A line just written to line-warden.log: the time, a TAB, the text.
     void noticed(const QString& line);
@@ -70,4 +75,5 @@ private:
     std::unique_ptr<PingMonitor> m_monitor;
     StatsCollector* m_stats;
     bool m_saidNoValues = false;
+    QStringList m_toldSsh;
 };

@@ -8,8 +8,9 @@
 
 namespace SshMessages {
 inline const QString NewHostKey = QStringLiteral("New SSH host key for %1: %2. Remembered in %3.");
-inline const QString NewHostKeyNotWritten =
-    QStringLiteral("New SSH host key for %1: %2. Accepted for this connection only: %3 cannot be written (%4).");
+// A key that cannot be remembered would be taken as new at every connection, a changed one too.
+inline const QString NewHostKeyNotRemembered =
+    QStringLiteral("New SSH host key for %1: %2. Connection refused: it cannot be remembered in %3 (%4).");
 inline const QString UnknownHostKey =
     QStringLiteral("Unknown SSH host key for %1: %2. Connection refused: new host keys are not accepted.");
 inline const QString ChangedHostKey = QStringLiteral(

@@ -5,7 +5,6 @@
 #include "SshMessages.h"
 #include "TarnError.h"
 
-#include <QFile>
 #include <QHostInfo>
 #include <QSocketNotifier>
 
@@ -26,6 +25,9 @@ namespace {
 // What one DataArrival hands over. The rest waits in the channel, whose
 // window stops the router once it is full, so memory stays bounded.
 constexpr uint32_t Slice = 64 * 1024;
+
+// Holds no key, and cannot be planted.
+constexpr const char* NoKnownHosts = "/dev/null";
 
 int errorNumber(int error) {
     switch (error) {
@@ -144,17 +146,27 @@ void SshTarnSocket::tcpConnected() {
     // steers the connection, and the one known-hosts file is the only trust.
     const QByteArray host = m_remoteHost.toUtf8();
     const QByteArray user = m_login.user.toUtf8();
-    const QByteArray knownHosts = QFile::encodeName(knownHostsFile());
     const bool processConfig = false;
-    const int strict = 1;
     ssh_options_set(m_session, SSH_OPTIONS_PROCESS_CONFIG, &processConfig);
     ssh_options_set(m_session, SSH_OPTIONS_HOST, host.constData());
     ssh_options_set(m_session, SSH_OPTIONS_PORT, &m_remotePort);
     if (!user.isEmpty())
         ssh_options_set(m_session, SSH_OPTIONS_USER, user.constData());
-    ssh_options_set(m_session, SSH_OPTIONS_KNOWNHOSTS, knownHosts.constData());
-    ssh_options_set(m_session, SSH_OPTIONS_GLOBAL_KNOWNHOSTS, knownHosts.constData());
-    ssh_options_set(m_session, SSH_OPTIONS_STRICTHOSTKEYCHECK, &strict);
+    // libssh would open the known-hosts file by its name, following any link
+    // and waiting on a FIFO: it is read here instead, and libssh given none.
+    ssh_options_set(m_session, SSH_OPTIONS_KNOWNHOSTS, NoKnownHosts);
+    ssh_options_set(m_session, SSH_OPTIONS_GLOBAL_KNOWNHOSTS, NoKnownHosts);
+    m_knownKeys = KnownHostsFile::KnownKeys(knownHostsFile(), hostPort(), m_knownKeysWhy);
+    // The key a router is known by is asked for first, so that a router that
+    // has made itself a key of another kind since is still recognised.
+    if (m_knownKeys && !m_knownKeys->isEmpty()) {
+        QStringList algorithms;
+        for (const KnownHostsFile::KnownKey& key : *m_knownKeys)
+            algorithms << key.algorithms;
+        algorithms.removeDuplicates();
+        const QByteArray first = '^' + algorithms.join(u',').toLatin1();
+        ssh_options_set(m_session, SSH_OPTIONS_HOSTKEYS, first.constData());
+    }
     ssh_options_set(m_session, SSH_OPTIONS_FD, &m_fd);
     ssh_set_blocking(m_session, 0);
     m_phase = Phase::Handshake;
@@ -326,6 +338,8 @@ void SshTarnSocket::release() {
     m_arrivalPosted = m_sendPending = m_stepScheduled = false;
     m_methods.clear();
     m_tried.clear();
+    m_knownKeys.reset();
+    m_knownKeysWhy.clear();
     m_channelStep = OpenSession;
 }
 

@@ -6,6 +6,7 @@
 // Events are posted and delivered later, never from inside a call.
 #pragma once
 
+#include "KnownHostsFile.h"
 #include "TarnSocket.h"
 
 #include <QHostAddress>
@@ -119,6 +120,10 @@ private:
     ssh_session_struct* m_session = nullptr;
     ssh_channel_struct* m_channel = nullptr;
     int m_channelStep = OpenSession;
+
+    // What the known-hosts file says of this router, read once the connection is made.
+    std::optional<QList<KnownHostsFile::KnownKey>> m_knownKeys;
+    QString m_knownKeysWhy;
 
     QList<Method> m_methods; // still to try, in order
     QStringList m_tried;

@@ -42,7 +42,8 @@ bool SshTarnSocket::handshake() {
     return true;
 }
 
-// A known key passes; a changed one never does; a new one only when the host allows it, and then it is told.
+// A known key passes; a changed one never does; a new one only when the host
+// allows it and it can be remembered, and then it is told.
 bool SshTarnSocket::checkHostKey() {
     ssh_key key = nullptr;
     if (ssh_get_server_publickey(m_session, &key) != SSH_OK) {
@@ -50,22 +51,21 @@ bool SshTarnSocket::checkHostKey() {
         return false;
     }
     const QString offered = KnownHostsFile::Fingerprint(key);
+    const QByteArray publicKey = KnownHostsFile::PublicKey(key);
     ssh_key_free(key);
     const QString file = knownHostsFile();
-    switch (ssh_session_is_known_server(m_session)) {
-    case SSH_KNOWN_HOSTS_OK:
-        return true;
-    case SSH_KNOWN_HOSTS_CHANGED:
-    case SSH_KNOWN_HOSTS_OTHER: {
-        const QString known = KnownHostsFile::KnownFingerprints(file, hostPort()).join(QStringLiteral(" or "));
-        fail(SshHostKeyChanged, ChangedHostKey.arg(hostPort(), known, file, offered));
+    if (!m_knownKeys) {
+        fail(SshHostKeyUnknown, HostKeyUnchecked.arg(hostPort(), offered, file, m_knownKeysWhy));
         return false;
     }
-    case SSH_KNOWN_HOSTS_UNKNOWN:
-    case SSH_KNOWN_HOSTS_NOT_FOUND:
-        break;
-    default:
-        fail(SshHostKeyUnknown, HostKeyUnchecked.arg(hostPort(), offered, file, sshError()));
+    QStringList known;
+    for (const KnownHostsFile::KnownKey& knownKey : *m_knownKeys) {
+        if (!publicKey.isEmpty() && knownKey.publicKey == publicKey)
+            return true;
+        known << knownKey.fingerprint;
+    }
+    if (!known.isEmpty()) {
+        fail(SshHostKeyChanged, ChangedHostKey.arg(hostPort(), known.join(QStringLiteral(" or ")), file, offered));
         return false;
     }
     if (!m_login.acceptNewHostKey) {
@@ -80,8 +80,11 @@ bool SshTarnSocket::checkHostKey() {
     else
         why = sshError();
     ssh_string_free_char(entry);
-    const QString notice = remembered ? NewHostKey.arg(hostPort(), offered, file)
-                                      : NewHostKeyNotWritten.arg(hostPort(), offered, file, why);
+    if (!remembered) {
+        fail(SshHostKeyUnknown, NewHostKeyNotRemembered.arg(hostPort(), offered, file, why));
+        return false;
+    }
+    const QString notice = NewHostKey.arg(hostPort(), offered, file);
     post([this, notice] { emit Notice(notice); });
     return true;
 }

@@ -99,6 +99,10 @@ public:
     void setSshKnownHosts(const QString& New_Val);
     bool SshAcceptNewHostKey() const;
     void setSshAcceptNewHostKey(bool New_Val);
+    // The SSH connection's own words for the failure of the current or last
+    // run (a refused host key or login, a failed key exchange), as the log
+    // has them; empty when the run did not end that way.
+    QString SshFailureText() const { return m_sshFailureText; }
 
     // Starts a script; an empty text runs the stored script again. Returns once
     // the first line that waits for the network has been started.
@@ -121,6 +125,9 @@ signals:
     // connection failed or was closed before the script's end, or its FTP
     // data side failed. See Failure.
     void ConnectionFailed(TarnTelnet::Failure failure);
+    // What the SSH connection tells that is no failure and no answer: a new
+    // host key remembered, a key file that cannot be used. Also in the log.
+    void SshNotice(const QString& line);
 
 private:
     ScriptMode CurrentMode() const;
@@ -179,6 +186,7 @@ private:
     bool m_waitForReboot = false;
     qint64 m_maxAnswer = DefaultMaxAnswer;
     Failure m_lastFailure = Failure::None;
+    QString m_sshFailureText;
 
     // Interpreter state
     QString strScriptText;

@@ -19,6 +19,7 @@ void TarnTelnet::RunScript(const QString& strScript) {
     try {
         m_consoleLog = QString();
         m_lastFailure = Failure::None;
+        m_sshFailureText.clear();
         m_receivedThisRun = 0;
         strConversation.Reset();
         if (!strScript.isEmpty())

@@ -12,7 +12,10 @@ void TarnTelnet::CreateSshSocket() {
     connect(wsSsh, &TarnSocket::SendComplete, this, &TarnTelnet::wsMain_SendComplete);
     connect(wsSsh, &TarnSocket::Error, this, &TarnTelnet::wsSsh_Error);
     connect(wsSsh, &TarnSocket::PeerClosed, this, &TarnTelnet::wsMain_PeerClosed);
-    connect(wsSsh, &SshTarnSocket::Notice, this, [this](const QString& line) { WriteLog(line); });
+    connect(wsSsh, &SshTarnSocket::Notice, this, [this](const QString& line) {
+        WriteLog(line);
+        emit SshNotice(line);
+    });
 }
 
 // The scheme picks the socket and its default port, and is not part of the address.
@@ -51,6 +54,7 @@ void TarnTelnet::wsSsh_Error(int number, const QString& description) {
         wsMain_Error(number, description);
         return;
     }
+    m_sshFailureText = description;
     FailScript(TarnError{number, description});
 }
 

@@ -250,6 +250,8 @@ void Form1::Form_Load() {
         fillControls(*settings);
     else if (QFileInfo::exists(m_settingsPath))
         m_core->Report(ShellText::SettingsUnreadable.arg(m_settingsPath));
+    if (const auto ssh = modMisc::ReadIniValues(SshSettings::Section, SshSettings::Keys, m_settingsPath))
+        m_core->UseSshSettings(SshSettings::fromValues(*ssh, m_appFolder));
 }
 
 // Every way out comes here once: the close box, Exit, a termination signal, the

@@ -4,6 +4,7 @@
 #include "FailureReasons.h"
 #include "StatsRecords.h"
 #include "StatsText.h"
+#include "script_engine/SshTarnSocket.h"
 #include "script_engine/TarnMessages.h"
 #include "script_engine/TarnTelnet.h"
 #include "text/StatsCsv.h"
@@ -97,11 +98,19 @@ void StatsCollector::CollectStats() {
     const QString newLine = QStringLiteral("\\n");
     // Blanks around or doubled between address and port are typing, not meaning:
     // the control reads the first blank as the end of the address.
-    AddScriptLine(HostWord + login.router.simplified());
-    AddScriptLine(WaitWord + Quote(LoginWait));
-    AddScriptLine(SendWord + Quote(login.user + newLine));
-    AddScriptLine(WaitWord + Quote(PasswordWait));
-    AddScriptLine(SendWord + Quote(login.password + newLine));
+    const QString router = login.router.simplified();
+    AddScriptLine(HostWord + router);
+    if (router.startsWith(SshScheme, Qt::CaseInsensitive)) {
+        // The SSH connection logs in with the control's properties, so the
+        // password is never script text; the shell's prompt comes first.
+        TarnTelnet1.setSshUser(login.user);
+        TarnTelnet1.setSshPassword(login.password);
+    } else {
+        AddScriptLine(WaitWord + Quote(LoginWait));
+        AddScriptLine(SendWord + Quote(login.user + newLine));
+        AddScriptLine(WaitWord + Quote(PasswordWait));
+        AddScriptLine(SendWord + Quote(login.password + newLine));
+    }
     AddScriptLine(WaitWord + Quote(ShellWait));
     AddScriptLine(SendWord + Quote(StatsCommand + u' ' + EscapedQuote + NoWhere + EscapedQuote + newLine));
     AddScriptLine(WaitWord + Quote(NoWhere));
