@@ -17,8 +17,8 @@
 #include "PlantedFile.h"
 #include "SmallFs.h"
 #include "monitor/TerminationSignals.h"
-#include "shell/IniFile.h"
 #include "statistics/StatsCollector.h"
+#include "text/IniFile.h"
 
 #include <csignal>
 #include <optional>

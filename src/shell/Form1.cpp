@@ -3,7 +3,6 @@
 
 #include "FormLayout.h"
 #include "FormView.h"
-#include "IniFile.h"
 #include "ShellText.h"
 #include "Twips.h"
 #include "controls/SystemColours.h"
@@ -11,6 +10,7 @@
 #include "reachability/PingMonitor.h"
 #include "reachability/PingText.h"
 #include "statistics/StatsText.h"
+#include "text/IniFile.h"
 #include "text/OwnFile.h"
 #include "text/StatsCsv.h"
 
