@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "FormRig.h"
+#include "reachability/PingMonitor.h"
 #include "text/IniFile.h"
 
 class TestSysTray : public QObject {
@@ -39,10 +40,12 @@ private slots:
         QFile::remove(m_rig.ini());
     }
 
-    void addModifyRemoveFollowTheRequests() {
+    // A message shows only from an icon that is there: the window on the screen shows none.
+    void addModifyRemoveAndMessagesFollowTheRequests() {
         modSysTray& tray = m_form->SysTray();
         tray.ModifyTrayIcon(*m_form, "ignored");
         tray.RemoveTrayIcon();
+        tray.ShowMessage("Line Warden", "not shown", m_form->Icons().imgDOWN);
         QVERIFY(m_tray->calls.isEmpty());
 
         tray.AddTrayIcon(*m_form, "Line Warden");
@@ -57,9 +60,13 @@ private slots:
         QCOMPARE(m_tray->calls.last().icon, m_form->Icons().imgDOWN.cacheKey());
         QCOMPARE(m_tray->calls.last().tip, QStringLiteral("Line Warden - DOWN"));
 
+        tray.ShowMessage("Line Warden", "The line is down since 14:02:21.", m_form->Icons().imgDOWN);
+        QCOMPARE(m_tray->calls.last().tip, QStringLiteral("Line Warden\nThe line is down since 14:02:21."));
+
         tray.RemoveTrayIcon();
         tray.RemoveTrayIcon();
-        QCOMPARE(m_tray->what(), (QStringList{"add", "modify", "remove"}));
+        tray.ShowMessage("Line Warden", "not shown", m_form->Icons().imgDOWN);
+        QCOMPARE(m_tray->what(), (QStringList{"add", "modify", "message", "remove"}));
         QVERIFY(!tray.IconInTray());
     }
 
@@ -98,6 +105,21 @@ private slots:
         m_tray->available = true;
         QTRY_VERIFY(m_form->SysTray().IconInTray());
         QVERIFY(!m_form->isVisible());
+    }
+
+    // CTest gives the window no session bus: what it would tell the desktop shows from the icon.
+    void notificationsTheDesktopDidNotTakeShowFromTheIcon() {
+        m_rig.control<QLineEdit>("txtPing")->setText("127.0.0.1");
+        m_rig.control<QLineEdit>("txtInterval")->setText("-1");
+        m_rig.control<QPushButton>("cmdToggle")->click();
+        sendToTray();
+        PingMonitor& monitor = m_form->Core().Monitor();
+        monitor.tmrPing_Timer();
+        m_rig.probe->answers = false;
+        monitor.tmrPing_Timer();
+        QCOMPARE(m_tray->what().count("message"), 1);
+        const QString message = m_tray->calls.at(m_tray->what().indexOf("message")).tip;
+        QVERIFY2(message.startsWith("Line Warden\nThe line is down since "), qPrintable(message));
     }
 
     void trayHostGoingAwayShowsTheWindow() {

@@ -7,6 +7,7 @@
 #include "Twips.h"
 #include "controls/SystemColours.h"
 #include "monitor/MonitorText.h"
+#include "notify/Notifier.h"
 #include "reachability/PingMonitor.h"
 #include "reachability/PingText.h"
 #include "statistics/StatsText.h"
@@ -250,6 +251,13 @@ void Form1::Form_Load() {
         fillControls(*settings);
     else if (QFileInfo::exists(m_settingsPath))
         m_core->Report(ShellText::SettingsUnreadable.arg(m_settingsPath));
+
+    // What the desktop does not show, the tray's balloon does while the window sits there.
+    Notifier& notifier = StartNotifier(*m_core, m_settingsPath, QDBusConnection::sessionBus());
+    connect(notifier.desktop(), &DesktopNotifier::notShown, this,
+            [this](const QString& title, const QString& body, const QString& iconName) {
+                m_sysTray.ShowMessage(title, body, Icons::load(iconName));
+            });
 }
 
 // Every way out comes here once: the close box, Exit, a termination signal, the
