@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The notification-area icon's state rules, on a fake tray: add, modify and
-// remove, send to tray, double-click, Open, the popup menu and Exit.
+// The notification-area icon's state rules, on a fake tray: add, modify,
+// remove and messages, send to tray, double-click, Open, the popup menu and Exit.
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -10,7 +10,6 @@
 #include <QTest>
 
 #include "FormRig.h"
-#include "reachability/PingMonitor.h"
 #include "text/IniFile.h"
 
 class TestSysTray : public QObject {
@@ -105,21 +104,6 @@ private slots:
         m_tray->available = true;
         QTRY_VERIFY(m_form->SysTray().IconInTray());
         QVERIFY(!m_form->isVisible());
-    }
-
-    // CTest gives the window no session bus: what it would tell the desktop shows from the icon.
-    void notificationsTheDesktopDidNotTakeShowFromTheIcon() {
-        m_rig.control<QLineEdit>("txtPing")->setText("127.0.0.1");
-        m_rig.control<QLineEdit>("txtInterval")->setText("-1");
-        m_rig.control<QPushButton>("cmdToggle")->click();
-        sendToTray();
-        PingMonitor& monitor = m_form->Core().Monitor();
-        monitor.tmrPing_Timer();
-        m_rig.probe->answers = false;
-        monitor.tmrPing_Timer();
-        QCOMPARE(m_tray->what().count("message"), 1);
-        const QString message = m_tray->calls.at(m_tray->what().indexOf("message")).tip;
-        QVERIFY2(message.startsWith("Line Warden\nThe line is down since "), qPrintable(message));
     }
 
     void trayHostGoingAwayShowsTheWindow() {
