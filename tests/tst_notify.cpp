@@ -88,9 +88,10 @@ private slots:
         NotifySettings all{false, false, true, false, true, 6.5, -2, 4, 10, u"paplay /tmp/x.oga"_s};
         QTest::newRow("every key") << QStringList{"0", "0", "1", "0", "1", " 6.5", "-2", "4", "10", "paplay /tmp/x.oga"}
                                    << all << QString();
-        QTest::newRow("bad values fall back, each named; missing ones are the defaults")
-            << QStringList{"yes", "", "", "", "2", "three", "inf", "0", "1.5"} << NotifySettings()
-            << u"Down|Failing|Down Margin Below|Up Margin Below|Down After Probes|Failures In A Row"_s;
+        QTest::newRow(
+            "bad values fall back, each named, a command the reader may have cut too; missing ones are the defaults")
+            << QStringList{"yes", "", "", "", "2", "three", "inf", "0", "1.5", QString(254, u'x')} << NotifySettings()
+            << u"Down|Failing|Down Margin Below|Up Margin Below|Down After Probes|Failures In A Row|Command"_s;
     }
 
     void settings() {

@@ -3,7 +3,6 @@
 // gets, and to the user's command, which writes its environment to a file;
 // and, with no service to take a notification, the notifier hands it back
 // without having waited for an answer.
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,12 +74,9 @@ private slots:
         QTemporaryDir dir;
         LineScript line;
         NotifySettings settings = LineScript::settings(QString());
-        settings.command =
-            uR"(sh -c "env > $0/$LW_EVENT.tmp && mv $0/$LW_EVENT.tmp $0/$LW_EVENT" %1)"_s.arg(dir.path());
+        settings.command = environmentRecorder(dir.path());
         Notifier notifier(settings, u"Line Warden"_s, m_bus.connection(u"notifier"_s), line.clock());
-        CoreStandIn core;
-        ConnectNotifier(notifier, core, core);
-        line.play(core, script);
+        line.play(notifier.events(), script);
 
         QTRY_VERIFY(!m_recorder.calls.isEmpty() && m_recorder.calls.last().body == body);
         const NotificationRecorder::Call call = m_recorder.calls.last();
@@ -91,10 +87,8 @@ private slots:
         QVERIFY(!expected.isNull());
         QCOMPARE(call.image, expected);
 
-        QFile envFile(dir.filePath(event));
-        QTRY_VERIFY(envFile.exists());
-        QVERIFY(envFile.open(QIODevice::ReadOnly));
-        const QStringList found = QString::fromLocal8Bit(envFile.readAll()).split(u'\n');
+        QStringList found;
+        QTRY_VERIFY(!(found = recordedEnvironment(dir.path(), event)).isEmpty());
         for (const QString& variable : environment.split(u'|'))
             QVERIFY2(found.contains(variable), qPrintable(variable + u" not in "_s + found.join(u' ')));
     }
@@ -114,7 +108,7 @@ private slots:
         LineScript line;
         Notifier notifier(LineScript::settings(QString()), u"Line Warden"_s,
                           connected ? m_bus.connection(u"notifier"_s) : QDBusConnection(u"lw-no-bus"_s), line.clock());
-        QSignalSpy handedBack(&notifier.desktop(), &DesktopNotifier::notShown);
+        QSignalSpy handedBack(notifier.desktop(), &DesktopNotifier::notShown);
         line.play(notifier.events(), u"+ t10 -"_s);
         // Had it waited for the answer, the notification would be back already.
         QCOMPARE(handedBack.size(), connected ? 0 : 1);

@@ -9,11 +9,14 @@
 // minute after the start, a periodic record of the router's statistics file;
 // in the tray, the icon's tip
 // follows the namespace ignoring echoes and answering again, each change
-// leaving a record marked ", Changed"; a statistics file with a wrapped margin
-// is recorded negative; Exit from the icon's menu ends the program with its
-// settings written, as does the X server ending. The tip is read as the screen
-// shows it, by OCR. Leaves screenshots of each step in the build tree
-// (line-warden-*.png).
+// leaving a record marked ", Changed" and told to the session bus's
+// notification service and to the user's command; a statistics file with
+// another rate and a wrapped margin is recorded negative and told as a resync
+// and a low margin; with no notification service, the command still runs and
+// the icon shows the balloon instead; Exit from the icon's menu ends the
+// program with its settings written, as does the X server ending. The tip is
+// read as the screen shows it, by OCR. Leaves screenshots of each step in the
+// build tree (line-warden-*.png).
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -25,7 +28,9 @@
 #include <QTest>
 
 #include "BusyboxRouter.h"
+#include "NotificationRecorder.h"
 #include "Peers.h"
+#include "SessionBus.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -69,6 +74,8 @@ private:
     QString m_netns;
     BusyboxRouter m_router;
     bool m_routerStarted = false;
+    SessionBus m_bus;
+    NotificationRecorder m_recorder;
     bool m_nudge = false; // where trayTip() put the pointer last: on the icon's centre or a pixel aside
 
     QProcessEnvironment environment() const {
@@ -78,7 +85,8 @@ private:
         env.insert("XDG_RUNTIME_DIR", m_dir.filePath("run"));
         env.insert("XDG_DATA_HOME", m_dir.filePath("data"));
         env.insert("QT_QPA_PLATFORM", "xcb");
-        env.remove("DBUS_SESSION_BUS_ADDRESS"); // the X tray, not a status notifier
+        // The test's bus holds no status notifier: the tray stays on X.
+        env.insert("DBUS_SESSION_BUS_ADDRESS", m_bus.address());
         // A sanitizer build: libdbus, loaded by Qt's desktop integration, leaks a buffer at exit.
         env.insert("LSAN_OPTIONS", "suppressions=" + m_dir.filePath("lsan.supp"));
         return env;
@@ -223,15 +231,42 @@ private:
     }
 
     // The program pings the router and collects from it: both at 127.0.0.1 in its namespace.
+    // Its command tells the test what it was told.
     bool writeSettings() const {
         QFile settings(m_dir.filePath("settings.ini"));
         return settings.open(QIODevice::WriteOnly) &&
                settings.write(
                    QStringLiteral("[Options]\r\nPing IP=127.0.0.1\r\nPing Interval=1\r\nRouter Username=root\r\n"
                                   "Router Password=Mango\r\n"
-                                  "Router IP=127.0.0.1 %1\r\nStatsCheck=1\r\nStatsCheck Interval=1\r\n")
+                                  "Router IP=127.0.0.1 %1\r\nStatsCheck=1\r\nStatsCheck Interval=1\r\n"
+                                  "[Notify]\r\nCommand=%2\r\n")
                        .arg(m_router.port())
+                       .arg(environmentRecorder(toldDir()))
                        .toLatin1()) > 0;
+    }
+
+    QString toldDir() const { return m_dir.filePath("told"); }
+
+    // The program told of an event since the service's `before`th call: a
+    // notification whose body matches `body` (capturing the seconds down, if
+    // any), and the command, with `variables` ("NAME=value|...") in its environment.
+    void expectTold(qsizetype before, const QString& event, const QString& body, const QString& variables) {
+        const QRegularExpression pattern(QRegularExpression::anchoredPattern(body));
+        QRegularExpressionMatch match;
+        const auto notified = [&] {
+            for (qsizetype i = before; i < m_recorder.calls.size() && !match.hasMatch(); ++i)
+                match = pattern.match(m_recorder.calls[i].body);
+            return match.hasMatch();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(notified(), WaitTimeoutMs);
+        QStringList environment;
+        QTRY_VERIFY_WITH_TIMEOUT(!(environment = recordedEnvironment(toldDir(), event)).isEmpty(), WaitTimeoutMs);
+        QVERIFY(QFile::remove(QDir(toldDir()).filePath(event)));
+        const QStringList expected = variables.split(u'|') << "LW_DOWN_SECONDS=" + match.captured(1);
+        for (const QString& variable : expected)
+            QVERIFY2(environment.contains(variable), qPrintable(variable + " not in " + environment.join(u' ')));
+        const QRegularExpression isoTime("^LW_TIME=\\d{4}(-\\d\\d){2}T\\d\\d(:\\d\\d){2}[+-]\\d\\d:\\d\\d$");
+        QVERIFY2(!environment.filter(isoTime).isEmpty(), qPrintable(environment.join(u' ')));
     }
 
     static void stop(QProcess& process) {
@@ -250,7 +285,10 @@ private slots:
         for (const QString& tool : tools)
             LW_REQUIRE_PEER(!QStandardPaths::findExecutable(tool).isEmpty(), tool + " is not installed");
         QVERIFY2(QFile::exists(program()), "line-warden is not built");
+        LW_REQUIRE_PEER(m_bus.start(), "dbus-daemon");
+        QVERIFY(m_recorder.serve(m_bus.connection("recorder")));
         QVERIFY(QDir(m_dir.path()).mkdir("run"));
+        QVERIFY(QDir(m_dir.path()).mkdir("told"));
         QFile suppressions(m_dir.filePath("lsan.supp"));
         QVERIFY(suppressions.open(QIODevice::WriteOnly));
         suppressions.write("leak:libdbus-1.so\n");
@@ -350,45 +388,88 @@ private slots:
                  qPrintable(statsRecords("stats.csv").value(0)));
     }
 
-    // Each change reaches the tip and collects from the router at once, its record saying so.
+    // Each change reaches the tip, is told, and collects from the router at once, its record saying so.
     void inTheTrayTheTipFollowsTheLine() {
         LW_REQUIRE_PEER(m_routerStarted, m_router.whyUnavailable());
         sendToTray();
         screenshot("in-tray");
+        // The values of the sample file's periodic record, the last one before the change.
+        const QString values = "LW_DS_RATE=8000|LW_US_RATE=800|LW_DS_MARGIN=12|LW_US_MARGIN=15|LW_REASON=";
         const struct {
             bool ignore;
-            QString step, tip, record;
-        } changes[] = {{true, "down", "Line Warden - DOWN", ", Down, Changed"},
-                       {false, "up-again", "Line Warden - UP", ", Up, Changed"}};
+            QString step, tip, record, event, body, variables;
+        } changes[] = {{true, "down", "Line Warden - DOWN", ", Down, Changed", "down",
+                        "The line is down since \\d\\d:\\d\\d:\\d\\d\\.()", "LW_EVENT=down|LW_STATE=Down|" + values},
+                       {false, "up-again", "Line Warden - UP", ", Up, Changed", "up",
+                        "The line is up again after (\\d+) s down\\.", "LW_EVENT=up|LW_STATE=Up|" + values}};
         for (const auto& change : changes) {
             const qsizetype from = statsRecords().size();
+            const qsizetype before = m_recorder.calls.size();
             ignoreEchoes(change.ignore);
             QTRY_COMPARE_WITH_TIMEOUT(trayTip(change.step), change.tip, WaitTimeoutMs);
             qsizetype index = -1;
             QTRY_VERIFY_WITH_TIMEOUT((index = changedRecord(from)) >= 0, WaitTimeoutMs);
             QVERIFY2(statsRecords().at(index).endsWith(change.record), qPrintable(statsRecords().at(index)));
+            expectTold(before, change.event, change.body, change.variables);
+            if (QTest::currentTestFailed())
+                return;
         }
     }
 
-    // The router's driver prints a margin of -10 dB as the unsigned 32-bit number 2147483638.
-    void aWrappedMarginIsRecordedNegative() {
+    // The line resyncs at a lower rate, and the router's driver prints a margin of -10 dB as the
+    // unsigned 32-bit number 2147483638: recorded negative, told as a resync and a low margin.
+    void aResyncAndAWrappedMarginAreRecordedAndTold() {
         LW_REQUIRE_PEER(m_routerStarted, m_router.whyUnavailable());
         QFile sample(Peers::sourceDir() + "/tools/router-sim/wrapped-margins-stats.txt");
         QFile wrapped(m_dir.filePath("wrapped-stats.txt"));
         QVERIFY(sample.open(QIODevice::ReadOnly) && wrapped.open(QIODevice::WriteOnly));
-        wrapped.write(sample.readAll().replace("DS Margin:\t2147483658", "DS Margin:\t2147483638"));
+        wrapped.write(sample.readAll()
+                          .replace("DS Margin:\t2147483658", "DS Margin:\t2147483638")
+                          .replace("DS Connection Rate:\t8000", "DS Connection Rate:\t6144"));
         wrapped.close();
         QVERIFY2(m_router.replaceStats(wrapped.fileName()), qPrintable(m_router.whyUnavailable()));
 
         // A change of state collects at once: quicker than the next periodic tick.
         const qsizetype from = statsRecords().size();
+        const qsizetype before = m_recorder.calls.size();
         ignoreEchoes(true);
         qsizetype index = -1;
         QTRY_VERIFY_WITH_TIMEOUT((index = changedRecord(from)) >= 0, WaitTimeoutMs);
         screenshot("wrapped-margin");
-        QVERIFY2(statsRecords().at(index).endsWith("\t8000, -10, Down, Changed"), qPrintable(statsRecords().at(index)));
-        QVERIFY2(statsRecords("stats.csv").value(index).endsWith(",8000,21.5,-10,800,11,6,Down"),
+        QVERIFY2(statsRecords().at(index).endsWith("\t6144, -10, Down, Changed"), qPrintable(statsRecords().at(index)));
+        QVERIFY2(statsRecords("stats.csv").value(index).endsWith(",6144,21.5,-10,800,11,6,Down"),
                  qPrintable(statsRecords("stats.csv").value(index)));
+
+        const QString values = "LW_DS_RATE=6144|LW_US_RATE=800|LW_DS_MARGIN=-10|LW_US_MARGIN=6";
+        expectTold(before, "resync", "The line resynced: downstream 8000 → 6144 kbit/s\\.()",
+                   "LW_EVENT=resync|" + values);
+        expectTold(before, "low-margin", "Noise margin low: downstream -10 dB, below 3 dB\\.()",
+                   "LW_EVENT=low-margin|" + values);
+    }
+
+    // Nobody serves notifications: nothing waits for one, the command runs, and the icon shows a
+    // balloon (a tip-like window of the program while the pointer is away from the icon).
+    void withNoNotificationServiceTheIconTells() {
+        LW_REQUIRE_PEER(m_routerStarted, m_router.whyUnavailable());
+        QVERIFY(m_bus.connection("recorder").unregisterService("org.freedesktop.Notifications"));
+        sendToTray();
+        run("xdotool", {"mousemove", "0", "0"});
+        QTRY_VERIFY_WITH_TIMEOUT(!shownPopup(true), WaitTimeoutMs);
+
+        const qsizetype from = statsRecords().size();
+        const qsizetype before = m_recorder.calls.size();
+        ignoreEchoes(false);
+        std::optional<Popup> balloon;
+        QTRY_VERIFY_WITH_TIMEOUT((balloon = shownPopup(true)).has_value(), WaitTimeoutMs);
+        screenshot("balloon");
+        QTRY_VERIFY_WITH_TIMEOUT(recordedEnvironment(toldDir(), "up").contains("LW_STATE=Up"), WaitTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(changedRecord(from) >= 0, WaitTimeoutMs);
+        QCOMPARE(m_recorder.calls.size(), before);
+
+        // A click takes the balloon away.
+        const QPoint centre = balloon->geometry.center();
+        run("xdotool", {"mousemove", QString::number(centre.x()), QString::number(centre.y()), "click", "1"});
+        QTRY_VERIFY_WITH_TIMEOUT(!shownPopup(true), WaitTimeoutMs);
     }
 
     void exitFromTheTrayMenuWritesTheSettings() {

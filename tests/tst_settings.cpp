@@ -18,8 +18,8 @@
 #include "SmallFs.h"
 #include "monitor/TerminationSignals.h"
 #include "script_engine/TarnTelnet.h"
-#include "shell/IniFile.h"
 #include "statistics/StatsCollector.h"
+#include "text/IniFile.h"
 
 #include <csignal>
 #include <optional>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The notification-area icon's state rules, on a fake tray: add, modify and
-// remove, send to tray, double-click, Open, the popup menu and Exit.
+// The notification-area icon's state rules, on a fake tray: add, modify,
+// remove and messages, send to tray, double-click, Open, the popup menu and Exit.
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -10,7 +10,7 @@
 #include <QTest>
 
 #include "FormRig.h"
-#include "shell/IniFile.h"
+#include "text/IniFile.h"
 
 class TestSysTray : public QObject {
     Q_OBJECT
@@ -39,10 +39,12 @@ private slots:
         QFile::remove(m_rig.ini());
     }
 
-    void addModifyRemoveFollowTheRequests() {
+    // A message shows only from an icon that is there: the window on the screen shows none.
+    void addModifyRemoveAndMessagesFollowTheRequests() {
         modSysTray& tray = m_form->SysTray();
         tray.ModifyTrayIcon(*m_form, "ignored");
         tray.RemoveTrayIcon();
+        tray.ShowMessage("Line Warden", "not shown", m_form->Icons().imgDOWN);
         QVERIFY(m_tray->calls.isEmpty());
 
         tray.AddTrayIcon(*m_form, "Line Warden");
@@ -57,9 +59,13 @@ private slots:
         QCOMPARE(m_tray->calls.last().icon, m_form->Icons().imgDOWN.cacheKey());
         QCOMPARE(m_tray->calls.last().tip, QStringLiteral("Line Warden - DOWN"));
 
+        tray.ShowMessage("Line Warden", "The line is down since 14:02:21.", m_form->Icons().imgDOWN);
+        QCOMPARE(m_tray->calls.last().tip, QStringLiteral("Line Warden\nThe line is down since 14:02:21."));
+
         tray.RemoveTrayIcon();
         tray.RemoveTrayIcon();
-        QCOMPARE(m_tray->what(), (QStringList{"add", "modify", "remove"}));
+        tray.ShowMessage("Line Warden", "not shown", m_form->Icons().imgDOWN);
+        QCOMPARE(m_tray->what(), (QStringList{"add", "modify", "message", "remove"}));
         QVERIFY(!tray.IconInTray());
     }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "DesktopNotifier.h"
 
+#include "monitor/MonitorText.h"
+
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -12,8 +14,6 @@ namespace {
 const QString Service = QStringLiteral("org.freedesktop.Notifications");
 const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 const QString Method = QStringLiteral("Notify");
-// The name the program's icon and desktop file are installed under.
-const QString InstalledName = QStringLiteral("line-warden");
 // Let the service choose how long the notification stays.
 constexpr qint32 ServerDefaultExpiry = -1;
 
@@ -43,12 +43,13 @@ void DesktopNotifier::show(const QString& body, const QString& iconName, const Q
         emit notShown(m_appTitle, body, iconName);
         return;
     }
-    QVariantMap hints{{QStringLiteral("desktop-entry"), InstalledName}, {QStringLiteral("category"), category}};
+    QVariantMap hints{{QStringLiteral("desktop-entry"), MonitorText::ProgramName},
+                      {QStringLiteral("category"), category}};
     const QVariant image = imageData(iconName);
     if (image.isValid())
         hints.insert(QStringLiteral("image-data"), image);
     QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Service, Method);
-    call << m_appTitle << quint32(0) << InstalledName << m_appTitle << body << QStringList() << hints
+    call << m_appTitle << quint32(0) << MonitorText::ProgramName << m_appTitle << body << QStringList() << hints
          << ServerDefaultExpiry;
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, ReplyTimeLimitMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, body, iconName](QDBusPendingCallWatcher* reply) {

@@ -2,6 +2,7 @@
 #include "NotifySettings.h"
 
 #include "NotifyText.h"
+#include "text/IniFile.h"
 
 #include <cmath>
 
@@ -42,6 +43,16 @@ public:
             refuse(index, QString::number(setting));
     }
 
+    // The settings file's reader cuts longer values: a command cut short could
+    // run another program, or the same one with other arguments.
+    void command(qsizetype index, QString& setting) {
+        const QString text = value(index);
+        if (text.size() < modMisc::MaxIniValueLength)
+            setting = text;
+        else
+            refuse(index, NoCommand);
+    }
+
     QString value(qsizetype index) const { return m_values.value(index).trimmed(); }
     QString complaint() const { return m_refused.isEmpty() ? QString() : BadSettings.arg(m_refused.join(u"; ")); }
 
@@ -76,7 +87,7 @@ NotifySettings NotifySettings::fromTexts(const QStringList& values, QString* com
     reader.decibels(6, settings.upMarginBelow);
     reader.count(7, settings.downAfterProbes);
     reader.count(8, settings.failuresInARow);
-    settings.command = reader.value(9);
+    reader.command(9, settings.command);
     if (complaint)
         *complaint = reader.complaint();
     return settings;

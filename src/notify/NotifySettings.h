@@ -20,7 +20,8 @@ struct NotifySettings {
     qint32 downAfterProbes = 1;
     // Failed collections in a row that are told.
     qint32 failuresInARow = 3;
-    // The program to run on each event, with its arguments; empty for none.
+    // The program to run on each event, with its arguments; empty for none. One
+    // as long as the settings file's reader cuts values to is refused.
     QString command;
 
     // The keys of the section, in the order fromTexts takes their values.

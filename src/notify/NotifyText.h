@@ -21,6 +21,7 @@ inline const QString CommandKey = QStringLiteral("Command");
 // One message for every bad value of a load: each is "key = value, using default".
 inline const QString BadSettings = QStringLiteral("settings.ini [Notify]: %1");
 inline const QString BadSetting = QStringLiteral("\"%1\" = \"%2\" is not valid, using %3");
+inline const QString NoCommand = QStringLiteral("no command");
 
 // The names scripts see in LW_EVENT.
 inline const QString DownEvent = QStringLiteral("down");

@@ -3,14 +3,15 @@
 
 #include "FormLayout.h"
 #include "FormView.h"
-#include "IniFile.h"
 #include "ShellText.h"
 #include "Twips.h"
 #include "controls/SystemColours.h"
 #include "monitor/MonitorText.h"
+#include "notify/Notifier.h"
 #include "reachability/PingMonitor.h"
 #include "reachability/PingText.h"
 #include "statistics/StatsText.h"
+#include "text/IniFile.h"
 #include "text/OwnFile.h"
 #include "text/StatsCsv.h"
 
@@ -252,6 +253,13 @@ void Form1::Form_Load() {
         m_core->Report(ShellText::SettingsUnreadable.arg(m_settingsPath));
     if (const auto ssh = modMisc::ReadIniValues(SshSettings::Section, SshSettings::Keys, m_settingsPath))
         m_core->UseSshSettings(SshSettings::fromValues(*ssh, m_appFolder));
+
+    // What the desktop does not show, the tray's balloon does while the window sits there.
+    Notifier& notifier = StartNotifier(*m_core, m_settingsPath, QDBusConnection::sessionBus());
+    connect(notifier.desktop(), &DesktopNotifier::notShown, this,
+            [this](const QString& title, const QString& body, const QString& iconName) {
+                m_sysTray.ShowMessage(title, body, Icons::load(iconName));
+            });
 }
 
 // Every way out comes here once: the close box, Exit, a termination signal, the

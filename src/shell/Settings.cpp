@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "Settings.h"
 
-#include "IniFile.h"
 #include "ShellText.h"
+#include "text/IniFile.h"
 #include "text/OwnFile.h"
 
 #include <QFileInfo>

@@ -6,6 +6,8 @@
 namespace {
 
 constexpr int HostCheckPeriodMs = 1000;
+// Long enough to be read on coming back to the desk for a moment.
+constexpr int MessageShownMs = 15000;
 
 } // namespace
 
@@ -43,6 +45,10 @@ void SystemTrayBackend::remove() {
     m_icon.hide();
 }
 
+void SystemTrayBackend::showMessage(const QString& title, const QString& body, const QIcon& icon) {
+    m_icon.showMessage(title, body, icon, MessageShownMs);
+}
+
 namespace {
 
 QString trayTip(const QString& tip) {
@@ -71,4 +77,9 @@ void modSysTray::RemoveTrayIcon() {
         return;
     m_backend->remove();
     m_iconInTray = false;
+}
+
+void modSysTray::ShowMessage(const QString& title, const QString& body, const QIcon& icon) {
+    if (m_iconInTray)
+        m_backend->showMessage(title, body, icon);
 }

@@ -22,6 +22,8 @@ public:
     virtual void add(const QIcon& icon, const QString& tip) = 0;
     virtual void modify(const QIcon& icon, const QString& tip) = 0;
     virtual void remove() = 0;
+    // A balloon from the shown icon, for a while; clicking it takes it away.
+    virtual void showMessage(const QString& title, const QString& body, const QIcon& icon) = 0;
 
 signals:
     // Something happened on the icon: a click, a double-click, the context request.
@@ -41,6 +43,7 @@ public:
     void add(const QIcon& icon, const QString& tip) override;
     void modify(const QIcon& icon, const QString& tip) override;
     void remove() override;
+    void showMessage(const QString& title, const QString& body, const QIcon& icon) override;
 
 private:
     void checkHost();
@@ -64,6 +67,8 @@ public:
     void ModifyTrayIcon(const QWidget& window, const QString& tip);
     // Deletes the icon; only while shown.
     void RemoveTrayIcon();
+    // Tells the user something from the icon; only while shown.
+    void ShowMessage(const QString& title, const QString& body, const QIcon& icon);
     bool IconInTray() const { return m_iconInTray; }
 
     TrayBackend& backend() { return *m_backend; }

@@ -11,9 +11,9 @@
 class FakeTrayBackend : public TrayBackend {
 public:
     struct Call {
-        QString what;    // "add", "modify" or "remove"
+        QString what;    // "add", "modify", "remove" or "message"
         qint64 icon = 0; // the icon's cache key
-        QString tip;
+        QString tip;     // a message's title and body, joined by a line break
     };
 
     bool available = true;
@@ -31,6 +31,10 @@ public:
         calls.append({QStringLiteral("remove"), 0, {}});
         if (onRemove)
             onRemove();
+    }
+
+    void showMessage(const QString& title, const QString& body, const QIcon& icon) override {
+        calls.append({QStringLiteral("message"), icon.cacheKey(), title + u'\n' + body});
     }
 
     void userDoes(QSystemTrayIcon::ActivationReason reason) { emit activated(reason); }

@@ -7,22 +7,10 @@
 #pragma once
 
 #include <QDateTime>
-#include <QObject>
 #include <QStringList>
 
 #include "notify/LineEvents.h"
 #include "notify/NotifySettings.h"
-
-// The statistics collector's and the ping monitor's signals that the notifier
-// is wired to, for tests that wire it as the window does.
-class CoreStandIn : public QObject {
-    Q_OBJECT
-
-signals:
-    void recordWritten(const LineStats& stats, const QString& pingStateText, bool changed, const QDateTime& when);
-    void collectionFailed(const QString& reason);
-    void pinged(bool up, qint32 roundTripMs);
-};
 
 struct LineScript {
     // West of UTC by a half hour, so that times show the offset's sign and minutes.
@@ -39,8 +27,7 @@ struct LineScript {
         return NotifySettings::fromTexts(values);
     }
 
-    // Into the events' slots, or into a stand-in that emits the core's signals.
-    template <class Target> void play(Target& events, const QString& script) {
+    void play(LineEvents& events, const QString& script) {
         for (const QString& token : script.split(u' ', Qt::SkipEmptyParts)) {
             if (token == u"+" || token == u"-") {
                 events.pinged(token == u"+", 1);

@@ -1,15 +1,29 @@
 // SPDX-License-Identifier: MIT
 // A notification service that records the calls it gets: it owns
 // org.freedesktop.Notifications on the connection it is given and answers
-// Notify with a new id.
+// Notify with a new id. And the user's command that records what it is told.
 #pragma once
 
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QList>
 #include <QObject>
 #include <QVariantMap>
+
+// A [Notify] Command that writes its environment to dir/EVENT, whole before the file shows there.
+inline QString environmentRecorder(const QString& dir) {
+    return QStringLiteral(R"(sh -c "env > $0/$LW_EVENT.tmp && mv $0/$LW_EVENT.tmp $0/$LW_EVENT" %1)").arg(dir);
+}
+
+// What environmentRecorder left for the event, a VARIABLE=value a line; empty before it has run.
+inline QStringList recordedEnvironment(const QString& dir, const QString& event) {
+    QFile file(QDir(dir).filePath(event));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                                          : QStringList();
+}
 
 class NotificationRecorder : public QObject {
     Q_OBJECT
