@@ -17,6 +17,7 @@
 #include "QuietWindow.h"
 #include "monitor/ProgramLog.h"
 #include "reachability/PingMonitor.h"
+#include "statistics/ModelText.h"
 
 using namespace Qt::StringLiterals;
 
@@ -63,7 +64,7 @@ private slots:
                      .hasMatch(),
                  qPrintable(lines[0]));
         QVERIFY(lines[1].contains(u"none of the six values"_s) &&
-                lines[1].contains(u"\"When something does not work\""_s));
+                lines[1].contains(u'"' + ModelText::ReadmeSection + u'"'));
         QCOMPARE(noticed.size(), 2);
         QCOMPARE(noticed[0][0].toString(), lines[0]);
 

@@ -28,8 +28,8 @@ using namespace StatsExtraction;
 namespace {
 
 const QString Crlf = u"\r\n"_s;
-const QString CatEntry = u"cat /proc/avalanche/avsar_modem_stats \"no_where\"¤"_s;
-const QString NoWhereLine = u"cat: no_where: No such file or directory"_s;
+const QString CatEntry = RouterModels::Default().command + u"¤"_s;
+const QString NoWhereLine = RouterModels::Default().endLine;
 
 // The driver's dump with its TABs and LF line ends, as the older and newer drivers print it.
 QByteArray driverDump(const QStringList& v) {

@@ -61,12 +61,12 @@ void verifyStatistics(const Outcome& outcome, qsizetype entries = 2) {
     QCOMPARE(outcome.conversation.size(), entries);
     QVERIFY(outcome.conversation[0].contains(u"/var # "_s));
     const QString& entry = outcome.conversation[1];
-    QVERIFY2(entry.startsWith(StatsDialogue::Command + u"¤"_s), qPrintable(entry));
+    QVERIFY2(entry.startsWith(StatsDialogue::Command() + u"¤"_s), qPrintable(entry));
     for (const QString& key : {u"US Connection Rate:"_s, u"DS Connection Rate:"_s, u"DS Line Attenuation:"_s,
                                u"DS Margin:"_s, u"US Line Attenuation:"_s, u"US Margin:"_s})
         QVERIFY2(entry.contains(key), qPrintable(key));
-    QVERIFY2(entry.contains(u"\r\n"_s + StatsDialogue::EndLine), qPrintable(entry));
-    QCOMPARE(entry.count(StatsDialogue::Command), 1);
+    QVERIFY2(entry.contains(u"\r\n"_s + StatsDialogue::EndLine()), qPrintable(entry));
+    QCOMPARE(entry.count(StatsDialogue::Command()), 1);
 }
 
 // The fingerprint a notice or refusal names after "prefix".

@@ -56,6 +56,11 @@ public:
     // line in line-warden.log, and noticed() for the host to show it.
     void Report(const QString& text);
 
+    // The router model that settings.ini's [Router] Model names (see
+    // RouterModels::Choose, a relative path from the folder). One that cannot be
+    // used is reported, and no collection runs.
+    void UseRouterModel(const QString& setting);
+
 signals:
     // A line just written to line-warden.log: the time, a TAB, the text.
     void noticed(const QString& line);

@@ -10,6 +10,7 @@
 #include "monitor/MonitorText.h"
 #include "reachability/PingMonitor.h"
 #include "reachability/PingText.h"
+#include "statistics/ModelText.h"
 #include "statistics/StatsText.h"
 #include "text/OwnFile.h"
 #include "text/StatsCsv.h"
@@ -250,6 +251,7 @@ void Form1::Form_Load() {
         fillControls(*settings);
     else if (QFileInfo::exists(m_settingsPath))
         m_core->Report(ShellText::SettingsUnreadable.arg(m_settingsPath));
+    m_core->UseRouterModel(modMisc::ReadIniValue(ModelText::RouterSection, ModelText::ModelKey, m_settingsPath));
 }
 
 // Every way out comes here once: the close box, Exit, a termination signal, the

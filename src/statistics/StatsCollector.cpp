@@ -5,7 +5,6 @@
 #include "StatsRecords.h"
 #include "StatsText.h"
 #include "script_engine/TarnMessages.h"
-#include "script_engine/TarnTelnet.h"
 #include "text/StatsCsv.h"
 #include "text/modMisc.h"
 
@@ -25,7 +24,9 @@ qint32 intervalOf(const QString& text) {
     return interval == 0 ? 1 : interval;
 }
 
-QString reasonOf(TarnTelnet::Failure failure) {
+} // namespace
+
+QString StatsCollector::ReasonOf(TarnTelnet::Failure failure) {
     switch (failure) {
     case TarnTelnet::Failure::Refused:
         return FailureReason::Refused;
@@ -44,6 +45,8 @@ QString reasonOf(TarnTelnet::Failure failure) {
     }
     return FailureReason::BadAddress;
 }
+
+namespace {
 
 // A wrong password does not end the script: the router only asks again, and the
 // run lasts until the time limit. Its refusal is in the conversation.
@@ -74,11 +77,7 @@ StatsCollector::StatsCollector(TarnTelnet& control, QTimer* tmrStats, Clock cloc
     // A collection whose connection failed cannot succeed: it is given up at once
     // rather than at the time limit.
     connect(&TarnTelnet1, &TarnTelnet::ConnectionFailed, this,
-            [this](TarnTelnet::Failure failure) { giveUp(reasonOf(failure)); });
-}
-
-QString StatsCollector::Quote(const QString& text) {
-    return u'"' + text + u'"';
+            [this](TarnTelnet::Failure failure) { giveUp(ReasonOf(failure)); });
 }
 
 void StatsCollector::AddScriptLine(const QString& line) {
@@ -86,22 +85,15 @@ void StatsCollector::AddScriptLine(const QString& line) {
 }
 
 void StatsCollector::CollectStats() {
-    if (m_statsBusy)
+    if (m_statsBusy || !m_model)
         return;
     m_statsBusy = true;
     m_statsScript.clear();
     const RouterLogin login = m_login();
-    const QString newLine = QStringLiteral("\\n");
-    // Blanks around or doubled between address and port are typing, not meaning:
-    // the control reads the first blank as the end of the address.
-    AddScriptLine(HostWord + login.router.simplified());
-    AddScriptLine(WaitWord + Quote(LoginWait));
-    AddScriptLine(SendWord + Quote(login.user + newLine));
-    AddScriptLine(WaitWord + Quote(PasswordWait));
-    AddScriptLine(SendWord + Quote(login.password + newLine));
-    AddScriptLine(WaitWord + Quote(ShellWait));
-    AddScriptLine(SendWord + Quote(StatsCommand + u' ' + EscapedQuote + NoWhere + EscapedQuote + newLine));
-    AddScriptLine(WaitWord + Quote(NoWhere));
+    m_runModel = *m_model;
+    m_overSsh = StatsScript::OverSsh(login.router);
+    for (const QString& line : StatsScript::Lines(m_runModel, login.router, login.user, login.password))
+        AddScriptLine(line);
     // Armed first: the control may end the run before RunScript returns.
     m_timeLimit.start();
     TarnTelnet1.RunScript(m_statsScript);
@@ -148,7 +140,7 @@ void StatsCollector::TarnTelnet1_ScriptComplete() {
     QStringList conversation;
     TarnTelnet1.GetConversation(conversation);
     m_conversationTable = StatsExtraction::ParseConversation(conversation);
-    const LineStats stats = StatsExtraction::ReadLineStats(m_conversationTable);
+    const LineStats stats = StatsExtraction::ReadLineStats(m_conversationTable, m_runModel, m_overSsh);
     if (holdsNoValue(stats))
         emit answerWithoutValues();
 
@@ -167,13 +159,17 @@ void StatsCollector::TarnTelnet1_ScriptError() {
     if (!m_statsBusy)
         return;
     endCollection();
-    emit collectionFailed(reasonOf(TarnTelnet1.LastFailure()));
+    emit collectionFailed(ReasonOf(TarnTelnet1.LastFailure()));
 }
 
 void StatsCollector::collectionTimedOut() {
     // The abort closes the connection, which moves the last answer into the conversation.
     if (abandon())
-        emit collectionFailed(loginRefused(TarnTelnet1) ? FailureReason::LoginRefused : FailureReason::TimeLimit);
+        emit collectionFailed(TimeLimitReason(TarnTelnet1));
+}
+
+QString StatsCollector::TimeLimitReason(const TarnTelnet& control) {
+    return loginRefused(control) ? FailureReason::LoginRefused : FailureReason::TimeLimit;
 }
 
 void StatsCollector::giveUp(const QString& reason) {
