@@ -102,8 +102,15 @@ QString converted(QStringView number, QStringView after, const ValueRule& rule) 
     return {};
 }
 
-// The count-th number in text: digits, perhaps a sign and a point, that start
-// no later than a word does ("G.993.2" and "0x801" hold none after their first digit).
+// A letter, a digit, or a point between them continues a word.
+bool gluedAt(QStringView text, qsizetype at) {
+    if (at >= text.size())
+        return false;
+    return text[at].isLetterOrNumber() || (text[at] == u'.' && at + 1 < text.size() && text[at + 1].isLetterOrNumber());
+}
+
+// The count-th number in text: digits, perhaps with a sign and a point, that
+// stand as a word of their own ("G.993.2", "0x801" and "17a" hold none).
 QString numberIn(QStringView text, const ValueRule& rule) {
     int seen = 0;
     qsizetype i = 0;
@@ -123,7 +130,10 @@ QString numberIn(QStringView text, const ValueRule& rule) {
             while (end < text.size() && isAsciiDigit(text[end]))
                 ++end;
         }
-        if (++seen == rule.count)
+        const qsizetype numberEnd = end;
+        while (gluedAt(text, end))
+            ++end;
+        if (end == numberEnd && ++seen == rule.count)
             return converted(text.sliced(i, end - i), text.sliced(end), rule);
         i = end;
     }
