@@ -7,20 +7,7 @@
 set -euo pipefail
 bin=$(cd "$1" && pwd)
 idle=${2:-30}
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$work/display") HOME=$work XDG_RUNTIME_DIR=$work QT_QPA_PLATFORM=xcb
-unset DBUS_SESSION_BUS_ADDRESS
+source "$(dirname "$0")/x-session.sh"
 
 # A folder of its own, so that settings.ini and the logs land there.
 printf '%s\r\n' '[Options]' 'Ping IP=127.0.0.1' 'Ping Interval=5' 'Router Username=root' 'Router Password=Mango' \

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Uploads to a real FTP server on loopback, in process and through tarn-run:
-// the stored files must equal the originals byte for byte.
+// the stored files must equal the originals byte for byte. Then tarn-run
+// against hostile servers: only the server's own address gets the data, and
+// no upload the server cut short counts as sent.
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -38,6 +40,25 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+struct Run {
+    int exitCode = -1;
+    QString out;
+};
+
+// tarn-run in mode 2 on a script of these lines. Waits with the event loop
+// running, so a server's output pipe is drained.
+Run tarnRunUpload(const QString& folder, const QStringList& lines, const QStringList& options = {}) {
+    const QString script = folder + u"/upload.txt"_s;
+    if (!writeFile(script, lines.join(u'\n').toLatin1() + "\n"))
+        return {};
+    QProcess process;
+    process.start(Peers::binDir() + u"/tarn-run"_s, QStringList{u"--mode"_s, u"2"_s} + options + QStringList{script});
+    if (!QTest::qWaitFor([&process] { return process.state() == QProcess::NotRunning; }, 40000))
+        process.kill();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
+}
+
 // A served folder and an outgoing folder, both temporary.
 struct Folders {
     QTemporaryDir served;
@@ -54,6 +75,8 @@ private slots:
     void inProcess_data();
     void inProcess();
     void throughTarnRun();
+    void hostileServer_data();
+    void hostileServer();
 };
 
 void TestFtpUpload::inProcess_data() {
@@ -105,19 +128,47 @@ void TestFtpUpload::throughTarnRun() {
     const QString local = folders.localFile(u"firmware.bin"_s);
     const QByteArray bytes = content(1024 * 1024 + 1);
     QVERIFY(writeFile(local, bytes));
-    const QString script = folders.localFile(u"upload.txt"_s);
-    QVERIFY(writeFile(
-        script, FtpUpload::scriptLines(server.port(), {{local, u"firmware.bin"_s}}).join(u'\n').toLatin1() + "\n"));
-
-    QProcess process;
-    process.start(Peers::binDir() + u"/tarn-run"_s, {u"--mode"_s, u"2"_s, script});
-    // Waits with the event loop running, so the server's log pipe is drained.
-    QTRY_COMPARE_WITH_TIMEOUT(process.state(), QProcess::NotRunning, 40000);
-    const QString out = QString::fromUtf8(process.readAllStandardOutput());
-    QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
-             qPrintable(out + QString::fromUtf8(process.readAllStandardError())));
-    QVERIFY2(out.split(u'\n').contains(u"FTPSendComplete "_s + local), qPrintable(out));
+    const Run run =
+        tarnRunUpload(folders.local.path(), FtpUpload::scriptLines(server.port(), {{local, u"firmware.bin"_s}}));
+    QVERIFY2(run.exitCode == 0, qPrintable(run.out));
+    QVERIFY2(run.out.split(u'\n').contains(u"FTPSendComplete "_s + local), qPrintable(run.out));
     QVERIFY(readFile(folders.storedFile(u"firmware.bin"_s)) == bytes);
+}
+
+// Every way ends at once: the exit status, not the 20 s limit, says how.
+void TestFtpUpload::hostileServer_data() {
+    QTest::addColumn<QStringList>("misbehaviour");
+    QTest::addColumn<qsizetype>("size");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("logged");
+    const QString cut = u"The server closed the data connection before the whole file was sent."_s;
+    QTest::newRow("227 names another address")
+        << QStringList{"--names", "127.0.0.77"} << qsizetype(200 * 1024) << 0
+        << u"The passive-mode reply names 127.0.0.77, not the server at 127.0.0.1"_s;
+    QTest::newRow("reads 1,000 bytes of 200 KB") << QStringList{"--read", "1000"} << qsizetype(200 * 1024) << 1 << cut;
+    QTest::newRow("reads 1,000 bytes of 20 MB") << QStringList{"--read", "1000"} << qsizetype(20 << 20) << 1 << cut;
+    QTest::newRow("refused data connection")
+        << QStringList{"--refuse-data"} << qsizetype(1000) << 1 << u"Unable to access the router via FTP."_s;
+    QTest::newRow("227 without an address") << QStringList{"--bad-pasv"} << qsizetype(1000) << 1
+                                            << u"Invalid passive-mode reply: 227 Entering Passive Mode (nowhere)."_s;
+}
+
+void TestFtpUpload::hostileServer() {
+    QFETCH(QStringList, misbehaviour);
+    QFETCH(qsizetype, size);
+    QFETCH(int, exitCode);
+    QFETCH(QString, logged);
+    Folders folders;
+    FtpServer server;
+    LW_REQUIRE_PEER(server.startHostile(misbehaviour), server.error());
+    const QString local = folders.localFile(u"firmware.bin"_s);
+    QVERIFY(writeFile(local, content(size)));
+    const Run run =
+        tarnRunUpload(folders.local.path(), FtpUpload::scriptLines(server.port(), {{local, u"firmware.bin"_s}}),
+                      {u"--timeout"_s, u"20"_s});
+    QVERIFY2(run.exitCode == exitCode, qPrintable(run.out));
+    QVERIFY2(run.out.contains(logged), qPrintable(run.out));
+    QCOMPARE(run.out.contains(u"FTPSendComplete "_s), exitCode == 0);
 }
 
 QTEST_GUILESS_MAIN(TestFtpUpload)

@@ -44,6 +44,8 @@ private slots:
     void closeMidAnswer();
     void silent();
     void concurrentConnections();
+    void usage_data();
+    void usage();
 
 private:
     // The whole dialogue of the statistics script against a router with these options.
@@ -268,6 +270,30 @@ void TestRouterSim::concurrentConnections() {
     QVERIFY(second.waitForClose());
     first.send(StatsCommand() + "\r\n");
     QVERIFY(first.waitFor(NoWhereLine() + Prompt));
+}
+
+// Help goes to standard output and is no error; bad usage is status 3.
+void TestRouterSim::usage_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("said"); // on standard output for status 0, else on standard error
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << QByteArray("--close-mid-answer");
+    QTest::newRow("unknown option") << QStringList{"--loud"} << 3 << QByteArray("Unknown option 'loud'");
+    QTest::newRow("number out of range") << QStringList{"--chunk", "0"} << 3 << QByteArray("--chunk wants a number");
+}
+
+void TestRouterSim::usage() {
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, said);
+    QProcess process;
+    process.start(Peers::binDir() + QStringLiteral("/router-sim"), options);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), exitCode);
+    const QByteArray out = process.readAllStandardOutput();
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY2((exitCode == 0 ? out : err).contains(said), out + err);
+    QVERIFY((exitCode == 0 ? err : out).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestRouterSim)

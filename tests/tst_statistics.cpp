@@ -609,6 +609,7 @@ private slots:
         c.rig.main->receive("\r\r\nrouter login: ");
         QTRY_VERIFY(!c.stats.StatsBusy());
         QCOMPARE(c.rig.main->state, int(TarnSocket::StateClosed));
+        QCOMPARE(c.rig.conversation(), QStringList{QString()}); // what it received is not held until the next run
         emit c.rig.engine.ScriptComplete();
         emit c.rig.engine.ScriptError(false);
 

@@ -62,6 +62,8 @@ private slots:
     void passiveReplyNotAtTheStartOfAPiece();
     void fullUpload();
     void refusedDataConnectionAborts();
+    void uploadCutShort_data();
+    void uploadCutShort();
     void dataSocketThatWillNotCloseIsAnError();
     void putOfAMissingFile_data();
     void putOfAMissingFile();
@@ -69,9 +71,11 @@ private slots:
     void putWithoutDataConnection();
 };
 
+// The data connection goes to the server the control connection reached
+// (127.0.0.1 here), whatever address the reply names.
 void TestTarnFtp::passiveReply_data() {
     QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<QString>("host"); // empty: the reply is rejected
+    QTest::addColumn<QString>("host"); // the address named; empty: the reply is rejected
     QTest::addColumn<int>("port");
     QTest::newRow("example") << QByteArray("227 Entering Passive Mode (10,0,0,2,4,1)\r\n") << u"10.0.0.2"_s << 1025;
     QTest::newRow("highest port") << QByteArray("227 x (127,0,0,1,255,255)\r\n") << u"127.0.0.1"_s << 65535;
@@ -97,11 +101,14 @@ void TestTarnFtp::passiveReply() {
     rig.main->receive(reply);
     const QString shown = Escape::OneLine(QString::fromLatin1(reply));
     if (!host.isEmpty()) {
-        QCOMPARE(rig.data->remoteHost, host);
+        QCOMPARE(rig.data->remoteHost, u"127.0.0.1"_s);
         QCOMPARE(rig.data->remotePort, port);
         QCOMPARE(rig.data->connectCount, 1);
-        const QStringList expected{u"log "_s + shown, u"log Connecting to %1:%2"_s.arg(host).arg(port),
-                                   u"sent STOR up.bin\\r\\n"_s};
+        QStringList expected{u"log "_s + shown, u"log Connecting to 127.0.0.1:%1"_s.arg(port),
+                             u"sent STOR up.bin\\r\\n"_s};
+        if (host != u"127.0.0.1")
+            expected.insert(1, u"log The passive-mode reply names %1, not the server at 127.0.0.1: the data "
+                               u"connection goes to the server."_s.arg(host));
         QCOMPARE(eventsSince(rig, before), expected);
         return;
     }
@@ -114,6 +121,7 @@ void TestTarnFtp::passiveReply() {
     QCOMPARE(eventsSince(rig, before), expected);
     QCOMPARE(rig.data->connectCount, 0);
     QCOMPARE(rig.main->state, int(TarnSocket::StateClosed));
+    QCOMPARE(rig.engine.LastFailure(), TarnTelnet::Failure::FtpAborted);
 }
 
 void TestTarnFtp::passiveReplyNotAtTheStartOfAPiece_data() {
@@ -159,6 +167,11 @@ void TestTarnFtp::fullUpload() {
     rig.main->receive(PassiveReply);
     rig.data->accept();
     QCOMPARE(rig.data->allSent(), content);
+    // Sent is not yet read: the end of the file is marked, and the upload
+    // counts once the server has closed in turn.
+    QVERIFY(rig.data->sendingClosed);
+    QVERIFY(rig.only(u"ftp sent"_s).isEmpty());
+    rig.data->peerClose();
     rig.main->receive("226 Transfer complete.\r\n");
 
     const QStringList expected{
@@ -201,6 +214,45 @@ void TestTarnFtp::refusedDataConnectionAborts() {
     QCOMPARE(rig.main->state, int(TarnSocket::StateClosed));
     QCOMPARE(rig.data->state, int(TarnSocket::StateClosed));
     rig.main->receive("226 Transfer complete.\r\n"); // too late: the connection is closed
+    QCOMPARE(rig.events.size(), before + expected.size());
+    QCOMPARE(rig.engine.LastFailure(), TarnTelnet::Failure::FtpAborted);
+}
+
+// A server that stops reading closes the data connection before the file's
+// end (a reset once the whole file is with the network): not a sent file.
+void TestTarnFtp::uploadCutShort_data() {
+    QTest::addColumn<bool>("allHandedOver"); // every byte was with the network first
+    QTest::addColumn<QStringList>("expected");
+    const QString cut = u"log The server closed the data connection before the whole file was sent."_s;
+    QTest::newRow("closed while sending")
+        << false << QStringList{cut, u"log Aborting script"_s, u"log Closed connection."_s};
+    QTest::newRow("reset after the end of the file")
+        << true
+        << QStringList{u"log Winsock Data Error - 10054 : Connection reset by peer"_s, cut, u"log Aborting script"_s,
+                       u"log Closed connection."_s};
+}
+
+void TestTarnFtp::uploadCutShort() {
+    QFETCH(bool, allHandedOver);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    const QString path = makeFile(dir, u"up.bin"_s, QByteArray(200 * 1024, 'x'));
+    QVERIFY(!path.isEmpty());
+    EngineRig rig;
+    rig.data->postSendComplete = allHandedOver;
+    startUpload(rig, path);
+    rig.main->receive(PassiveReply);
+    rig.data->accept();
+    QCOMPARE(rig.data->sendingClosed, allHandedOver);
+    const qsizetype before = rig.events.size();
+    if (allHandedOver)
+        rig.data->fail(TarnSocket::ConnectionReset, u"Connection reset by peer"_s);
+    else
+        rig.data->peerClose();
+    QCOMPARE(eventsSince(rig, before), expected);
+    QVERIFY(rig.only(u"ftp sent"_s).isEmpty());
+    QCOMPARE(rig.engine.LastFailure(), TarnTelnet::Failure::FtpAborted);
+    rig.main->receive("226 Transfer complete.\r\n"); // a server that claims otherwise changes nothing
     QCOMPARE(rig.events.size(), before + expected.size());
 }
 

@@ -51,11 +51,12 @@ class TestTarnRun : public QObject {
 private slots:
     void statisticsCompletes_data();
     void statisticsCompletes();
-    void wrongPasswordInMode1IsAnError();
+    void scriptFails_data();
+    void scriptFails();
     void stalledScriptsRunOutOfTime_data();
     void stalledScriptsRunOutOfTime();
-    void unreadableScriptIsAUsageError();
-    void oneLineScriptIsAUsageError();
+    void usage_data();
+    void usage();
     void realRouter();
     void realRouterOverSsh();
 };
@@ -83,26 +84,50 @@ void TestTarnRun::statisticsCompletes() {
     QVERIFY(entries[3].contains(u"\\r\\ncat: no_where"_s));
 }
 
-void TestTarnRun::wrongPasswordInMode1IsAnError() {
+void TestTarnRun::scriptFails_data() {
+    QTest::addColumn<QStringList>("routerOptions");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("wrong password in mode 1") << QStringList{"--login-delay-ms", "50"} << QStringList{"--mode", "1"}
+                                              << u"wrong"_s << u" Incorrect username and/or password.\n"_s;
+    // Past the bound the answer is dropped and the connection closed at once.
+    QTest::newRow("answer without end") << QStringList{"--endless"} << QStringList{} << u"Mango"_s
+                                        << u" Answer too long: "_s;
+    QTest::newRow("answer past --max-answer") << QStringList{} << QStringList{"--max-answer", "300"} << u"Mango"_s
+                                              << u"bytes received, more than the 300 a run may keep.\n"_s;
+}
+
+void TestTarnRun::scriptFails() {
+    QFETCH(QStringList, routerOptions);
+    QFETCH(QStringList, options);
+    QFETCH(QString, password);
+    QFETCH(QString, logged);
     RouterSim router;
-    QVERIFY2(router.start({u"--login-delay-ms"_s, u"50"_s}), qPrintable(router.error()));
-    const Run run = tarnRun(StatsDialogue::scriptLines(router.port(), u"root"_s, u"wrong"_s), {u"--mode"_s, u"1"_s});
+    QVERIFY2(router.start(routerOptions), qPrintable(router.error()));
+    const Run run = tarnRun(StatsDialogue::scriptLines(router.port(), u"root"_s, password), options);
     QCOMPARE(run.exitCode, 1);
-    QVERIFY(run.out.contains(u" Incorrect username and/or password.\n"_s));
+    QVERIFY2(run.out.contains(logged), qPrintable(run.out.left(2000)));
 }
 
 void TestTarnRun::stalledScriptsRunOutOfTime_data() {
     QTest::addColumn<QStringList>("routerOptions");
+    QTest::addColumn<QStringList>("script"); // empty: the statistics dialogue
     QTest::addColumn<QString>("logged");
     QTest::addColumn<QString>("lastAnswer"); // what the last printed entry holds
-    QTest::newRow("connection refused") << QStringList{"refuse"} << u"Winsock Control Error - 10061"_s << u""_s;
+    QTest::newRow("connection refused") << QStringList{"refuse"} << QStringList{} << u"Winsock Control Error - 10061"_s
+                                        << u""_s;
     QTest::newRow("closed in the middle of the answer")
-        << QStringList{"--close-mid-answer"} << u" Password:"_s << u"US Connection Rate:"_s;
-    QTest::newRow("never answers") << QStringList{"--silent"} << u" Opening connection"_s << u""_s;
+        << QStringList{"--close-mid-answer"} << QStringList{} << u" Password:"_s << u"US Connection Rate:"_s;
+    QTest::newRow("never answers") << QStringList{"--silent"} << QStringList{} << u" Opening connection"_s << u""_s;
+    // The sleep ends at the limit, and no line after it runs.
+    QTest::newRow("DELAY past the limit") << QStringList{} << QStringList{"ECHO \"start\"", "DELAY 20", "ECHO \"late\""}
+                                          << u" Delay for 20 second(s)"_s << u""_s;
 }
 
 void TestTarnRun::stalledScriptsRunOutOfTime() {
     QFETCH(QStringList, routerOptions);
+    QFETCH(QStringList, script);
     QFETCH(QString, logged);
     QFETCH(QString, lastAnswer);
     RouterSim router;
@@ -113,9 +138,10 @@ void TestTarnRun::stalledScriptsRunOutOfTime() {
         QVERIFY2(router.start(routerOptions), qPrintable(router.error()));
         port = router.port();
     }
-    const Run run = tarnRun(StatsDialogue::scriptLines(port), {u"--timeout"_s, u"2"_s});
+    const Run run = tarnRun(script.isEmpty() ? StatsDialogue::scriptLines(port) : script, {u"--timeout"_s, u"2"_s});
     QCOMPARE(run.exitCode, 2);
     QVERIFY2(run.out.contains(logged), qPrintable(run.out));
+    QVERIFY(!run.out.contains(u" late\n"_s));
     QVERIFY(run.err.contains(u"did not end within 2 s"_s));
     // The connection is closed first, so its last answer is in the conversation printed after it.
     const qsizetype closed = run.out.indexOf(u" Closed connection.\n"_s);
@@ -124,20 +150,40 @@ void TestTarnRun::stalledScriptsRunOutOfTime() {
     QVERIFY2(lastAnswer.isEmpty() || entries.last().contains(lastAnswer), qPrintable(run.out));
 }
 
-void TestTarnRun::unreadableScriptIsAUsageError() {
-    QProcess process;
-    process.start(Peers::binDir() + u"/tarn-run"_s, {u"/nonexistent/script.txt"_s});
-    QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(process.exitCode(), 3);
-    QVERIFY(process.readAllStandardError().contains("cannot read /nonexistent/script.txt"));
+// Nothing runs: status 3 and a word on standard error; --help alone is no error.
+void TestTarnRun::usage_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("script"); // empty: a file that does not exist
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said"); // on standard error, or on standard output for status 0
+    const QStringList echo{u"ECHO \"x\""_s, u""_s};
+    QTest::newRow("unreadable script") << QStringList{} << QStringList{} << 3 << u"cannot read /nonexistent/"_s;
+    // The engine runs a script from its first line break on; one line alone runs nothing.
+    QTest::newRow("one-line script") << QStringList{} << QStringList{u"ECHO \"alone\""_s} << 3 << u"a single line"_s;
+    QTest::newRow("unknown option") << QStringList{"--speed", "9"} << echo << 3 << u"Unknown option 'speed'"_s;
+    QTest::newRow("--max-answer not a number")
+        << QStringList{"--max-answer", "lots"} << echo << 3 << u"--max-answer wants a number"_s;
+    QTest::newRow("--help") << QStringList{"--help"} << echo << 0 << u"--max-answer <BYTES>"_s;
 }
 
-// The engine runs a script from its first line break on; one line alone runs nothing.
-void TestTarnRun::oneLineScriptIsAUsageError() {
-    const Run run = tarnRun({u"ECHO \"alone\""_s}, {u"--timeout"_s, u"20"_s}, "");
-    QCOMPARE(run.exitCode, 3);
-    QVERIFY2(run.err.contains(u"a single line"_s), qPrintable(run.err));
-    QVERIFY(run.out.isEmpty());
+void TestTarnRun::usage() {
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, script);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+    Run run;
+    if (script.isEmpty()) {
+        QProcess process;
+        process.start(Peers::binDir() + u"/tarn-run"_s, options + QStringList{u"/nonexistent/script.txt"_s});
+        QVERIFY(process.waitForFinished(10000));
+        run = {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+               QString::fromUtf8(process.readAllStandardError())};
+    } else {
+        run = tarnRun(script, options, script.size() == 1 ? "" : "\n");
+    }
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2((exitCode == 0 ? run.out : run.err).contains(said), qPrintable(run.out + run.err));
+    QVERIFY(exitCode == 0 ? run.err.isEmpty() : run.out.isEmpty());
 }
 
 void TestTarnRun::realRouter() {

@@ -57,6 +57,9 @@ private slots:
     void waitForRebootKeepsTheConnection();
     void connectionFailure_data();
     void connectionFailure();
+    void answerTooLong_data();
+    void answerTooLong();
+    void givingUpClosesFirstAndFreesTheRun();
     void logCarriesStampsOnlyInLogUpdate();
     void formatElapsed_data();
     void formatElapsed();
@@ -418,7 +421,7 @@ void TestTarnTelnet::waitForRebootKeepsTheConnection() {
 // The reason beside the log: a host may end a run that cannot succeed; the
 // events and log lines stay those of a stalled script.
 void TestTarnTelnet::connectionFailure_data() {
-    QTest::addColumn<int>("error"); // 0: the peer closes instead
+    QTest::addColumn<int>("error");  // 0: the peer closes instead
     QTest::addColumn<bool>("ended"); // the script has run to its end first
     QTest::addColumn<TarnTelnet::Failure>("failure");
     QTest::newRow("refused") << int(TarnSocket::ConnectionRefused) << false << TarnTelnet::Failure::Refused;
@@ -451,6 +454,77 @@ void TestTarnTelnet::connectionFailure() {
     QVERIFY(rig.only(u"error"_s).isEmpty());
     rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"#\""_s});
     QCOMPARE(rig.engine.LastFailure(), TarnTelnet::Failure::None);
+}
+
+// A run keeps at most MaxAnswer received bytes (64 here); past them the
+// answer is dropped, the connection closed and the run failed, once.
+void TestTarnTelnet::answerTooLong_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("ended"); // the script completed first, its connection kept open
+    QTest::addColumn<QList<QByteArray>>("pieces");
+    QTest::addColumn<int>("tooLongAt"); // bytes received when it failed; 0: it completes
+    const QByteArray ten(10, 'x');
+    QTest::newRow("one piece past the bound") << 0 << false << QList<QByteArray>{"login: ", QByteArray(70, 'x')} << 77;
+    QTest::newRow("the bound passed in pieces") << 0 << false << QList<QByteArray>(7, ten) << 70;
+    QTest::newRow("the bound itself") << 0 << false << QList<QByteArray>{QByteArray(61, 'x'), "END"} << 0;
+    QTest::newRow("mode 2 logs no piece past it") << 2 << false << QList<QByteArray>{ten, QByteArray(60, 'x')} << 70;
+    QTest::newRow("after the end, connection kept") << 0 << true << QList<QByteArray>{"END", QByteArray(70, 'x')} << 73;
+}
+
+void TestTarnTelnet::answerTooLong() {
+    QFETCH(int, mode);
+    QFETCH(bool, ended);
+    QFETCH(QList<QByteArray>, pieces);
+    QFETCH(int, tooLongAt);
+    EngineRig rig;
+    rig.engine.setMode(mode);
+    rig.engine.setWaitForReboot(ended);
+    rig.engine.setMaxAnswer(64);
+    const QStringList script{u"HOST 127.0.0.1"_s, u"WAIT \"END\""_s};
+    rig.run(script);
+    rig.main->accept();
+    for (const QByteArray& piece : pieces)
+        rig.main->receive(piece);
+    if (tooLongAt == 0) {
+        QCOMPARE(rig.only(u"complete"_s).size(), 1);
+        QCOMPARE(rig.engine.LastFailure(), TarnTelnet::Failure::None);
+        return;
+    }
+    QStringList expected{u"log Answer too long: %1 bytes received, more than the 64 a run may keep."_s.arg(tooLongAt),
+                         u"log Closed connection."_s};
+    if (!ended)
+        expected << u"error"_s;
+    QCOMPARE(rig.events.mid(rig.events.size() - expected.size()), expected);
+    QCOMPARE(rig.only(u"complete"_s).size() + rig.only(u"error"_s).size(), 1);
+    QCOMPARE(rig.engine.LastFailure(), TarnTelnet::Failure::TooLong);
+    QCOMPARE(rig.main->state, int(TarnSocket::StateClosed));
+    QVERIFY(!rig.engine.ConsoleLog().contains(QString(20, u'x')));
+    // The count starts again with the next run.
+    rig.run(script);
+    rig.main->accept();
+    rig.main->receive(QByteArray(61, 'x') + "END");
+    QCOMPARE(rig.events.last(), u"complete"_s);
+}
+
+// A host that gives a run up has its connection closed before the answer so
+// far is moved into the record, and may then free everything the run holds.
+void TestTarnTelnet::givingUpClosesFirstAndFreesTheRun() {
+    EngineRig rig;
+    rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"login\""_s, u"SEND \"cat big\\n\""_s, u"WAIT \"END\""_s});
+    rig.main->accept();
+    rig.main->receive("login: ");
+    rig.main->receive("cat big\r\npart of the answer");
+    int stateWhenFlushed = -1;
+    connect(&rig.engine, &TarnTelnet::LogUpdate, this, [&](const QString& line) {
+        if (line.endsWith(u"part of the answer"_s))
+            stateWhenFlushed = rig.main->state;
+    });
+    rig.engine.AbortScript();
+    QCOMPARE(stateWhenFlushed, int(TarnSocket::StateClosed));
+    QCOMPARE(rig.conversation().last(), u"cat big¤part of the answer"_s);
+    rig.engine.DiscardRun();
+    QCOMPARE(rig.conversation(), QStringList{QString()});
+    QVERIFY(rig.engine.ConsoleLog().isEmpty());
 }
 
 void TestTarnTelnet::logCarriesStampsOnlyInLogUpdate() {

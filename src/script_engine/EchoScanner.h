@@ -29,7 +29,6 @@ public:
     // dropped, or 0 while the echo is not complete.
     qsizetype scan(QStringView buffer, QStringView command);
 
-    bool pending() const { return m_pending; }
     // How much of the buffer's front cannot be (part of) a pending echo.
     qsizetype settledLength(qsizetype bufferSize) const;
 

@@ -58,6 +58,8 @@ public:
     int RemotePort() const override { return m_remotePort; }
     void SetRemotePort(int port) override { m_remotePort = port; }
     void SendData(const QByteArray& bytes) override;
+    // Files are uploaded over FTP only: there is no sending side to close alone.
+    void CloseSending() override { throw TarnError{BadState, BadStateText}; }
     // At most one slice of what arrived; the next is read once this one is taken.
     QByteArray GetData() override;
     void Close() override;

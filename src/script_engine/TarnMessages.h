@@ -18,6 +18,8 @@ inline const QString MainSocketError = QStringLiteral("Winsock Control Error - %
 inline const QString LoginIncorrect = QStringLiteral("Incorrect username and/or password.");
 inline const QString ClosedConnection = QStringLiteral("Closed connection.");
 inline const QString SentPrefix = QStringLiteral(">");
+inline const QString TooLongAnswer =
+    QStringLiteral("Answer too long: %1 bytes received, more than the %2 a run may keep.");
 // FTP data channel
 inline const QString ConnectingTo = QStringLiteral("Connecting to %1:%2");
 inline const QString DataConnectionStarted = QStringLiteral("Winsock data connection started. Going to next line.");
@@ -27,6 +29,10 @@ inline const QString DataSocketError = QStringLiteral("Winsock Data Error - %1 :
 inline const QString NoFtpAccess = QStringLiteral("Unable to access the router via FTP.");
 inline const QString AbortingScript = QStringLiteral("Aborting script");
 inline const QString InvalidPassiveReply = QStringLiteral("Invalid passive-mode reply: %1");
+inline const QString PassiveAddressIgnored =
+    QStringLiteral("The passive-mode reply names %1, not the server at %2: the data connection goes to the server.");
+inline const QString UploadCutShort =
+    QStringLiteral("The server closed the data connection before the whole file was sent.");
 } // namespace TarnMessages
 
 // What the server says that the control listens for.

@@ -55,6 +55,9 @@ public:
     virtual void Connect() = 0;
 
     virtual QString RemoteHost() const = 0;
+    // The address the connection reached: the remote host's name resolved.
+    // A transport that cannot tell gives the remote host as set.
+    virtual QString PeerAddress() const { return RemoteHost(); }
     virtual void SetRemoteHost(const QString& host) = 0;
     virtual int RemotePort() const = 0;
     virtual void SetRemotePort(int port) = 0;
@@ -65,6 +68,12 @@ public:
 
     // Everything received and not yet read; removes it from the component.
     virtual QByteArray GetData() = 0;
+
+    // Ends the sending side only, so the peer reads the end of the data, and
+    // keeps listening for how the peer then closes: in order (PeerClosed),
+    // or with a reset (Error ConnectionReset), as a peer does that stopped
+    // reading early. Throws TarnError when not connected.
+    virtual void CloseSending() = 0;
 
     // Closes; State() is 0 afterwards.
     virtual void Close() = 0;

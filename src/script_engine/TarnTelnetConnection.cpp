@@ -11,14 +11,22 @@
 #include "text/modMisc.h"
 
 #include <QCoreApplication>
+#include <QMetaMethod>
 
 using namespace TarnMessages;
 using modMisc::CRLF;
 
 void TarnTelnet::wsMain_DataArrival() {
     const int state = wsMain->State();
-    if (state == TarnSocket::StateOpen || state == TarnSocket::StateListening || state == TarnSocket::StateConnected)
-        HandleReceivedText(Latin1::toText(wsMain->GetData()));
+    if (state != TarnSocket::StateOpen && state != TarnSocket::StateListening && state != TarnSocket::StateConnected)
+        return;
+    const QByteArray bytes = wsMain->GetData();
+    m_receivedThisRun += bytes.size();
+    if (m_receivedThisRun > m_maxAnswer) {
+        AnswerTooLong(m_receivedThisRun);
+        return;
+    }
+    HandleReceivedText(Latin1::toText(bytes));
 }
 
 void TarnTelnet::wsMain_SendComplete() {
@@ -54,16 +62,28 @@ void TarnTelnet::ReportFailure(Failure failure) {
     emit ConnectionFailed(failure);
 }
 
+// What arrived is dropped unread rather than copied into the record and the
+// log: past the bound it is no answer the script could use. A run that has
+// already completed (the connection kept open for a reboot) raises no second end.
+void TarnTelnet::AnswerTooLong(qint64 received) {
+    m_lastFailure = Failure::TooLong;
+    strReceived.Clear();
+    WriteLog(TooLongAnswer.arg(received).arg(m_maxAnswer));
+    CloseConnections();
+    if (!blnEnded)
+        emit ScriptError(false);
+}
+
 void TarnTelnet::HandleReceivedText(const QString& text) {
-    if (m_mode == 2)
+    if (CurrentMode() == ScriptMode::Ftp)
         WriteLog(text);
     else
-        AppendToReceiveBuffer(text);
+        strReceived.Append(text);
     // A reply that stopped the script must not also satisfy a WAIT for it.
-    if (m_mode == 2 && text.startsWith(TarnReplies::PassiveMode) && !OpenDataConnection(text))
+    if (CurrentMode() == ScriptMode::Ftp && text.startsWith(TarnReplies::PassiveMode) && !OpenDataConnection(text))
         return;
     // The refusal may arrive split like any answer: everything since the last flush is searched.
-    if (m_mode == 1 && m_loginSearch.find(strReceived, TarnReplies::LoginIncorrect)) {
+    if (CurrentMode() == ScriptMode::LoginCheck && strReceived.Holds(TarnReplies::LoginIncorrect)) {
         WriteLog(LoginIncorrect);
         CloseConnections();
         emit ScriptError(false);
@@ -75,72 +95,32 @@ void TarnTelnet::HandleReceivedText(const QString& text) {
     }
 }
 
-// Mode 2 searches each piece alone. Otherwise everything received since the
-// last flush is searched, except a tail that may still be the echo of the
-// last command: a WAIT must not be satisfied by the command's own text.
-// The search resumes where the last one left off, so an answer that arrives
-// in many pieces is read once.
+// Mode 2 searches each piece alone; otherwise everything received since the
+// last flush is searched, except what may still be the last command's echo.
 bool TarnTelnet::WaitSatisfied(const QString& piece) {
-    if (m_mode == 2)
+    if (CurrentMode() == ScriptMode::Ftp)
         return !piece.isEmpty() && piece.contains(strWaitText, Qt::CaseInsensitive);
-    const qsizetype settled = m_echo.settledLength(strReceived.size());
-    if (settled == 0)
-        return false;
-    return m_waitSearch.find(QStringView(strReceived).left(settled), strWaitText);
+    return strReceived.HoldsBeyondEcho(strWaitText);
 }
 
 void TarnTelnet::ArmWait(const QString& text) {
     strWaitText = text;
-    m_waitSearch.reset();
+    strReceived.RestartWaitSearch();
 }
 
-void TarnTelnet::AppendToReceiveBuffer(const QString& text) {
-    strReceived += text;
-    if (const qsizetype echoEnd = m_echo.scan(strReceived, strLastCommand); echoEnd > 0) {
-        strReceived.remove(0, echoEnd);
-        m_waitSearch.dropFront(echoEnd);
-        m_loginSearch.dropFront(echoEnd);
-    }
-}
-
-// An answer may be many megabytes: the record and the log each take one copy,
-// and the buffer is released before the stamped log line is made, so that at
-// most three copies are alive at once.
+// An answer may be many megabytes: it moves into the record, and the log
+// takes the one copy.
 void TarnTelnet::FlushReceiveBuffer() {
-    const QStringView answer = TarnText::StripLineBreaks(strReceived);
-    if (answer.isEmpty()) {
-        ClearReceiveBuffer();
+    QString answer = strReceived.Take();
+    if (answer.isEmpty())
         return;
-    }
-    AppendToConversation(answer);
-    const qsizetype answerSize = answer.size();
-    ClearReceiveBuffer();
-    WriteLog(modMisc::SpacesTrimmed(QStringView(strConversation[lngEntry]).last(answerSize)));
-}
-
-void TarnTelnet::ClearReceiveBuffer() {
-    strReceived.clear();
-    m_echo.restart();
-    m_waitSearch.reset();
-    m_loginSearch.reset();
+    WriteLog(modMisc::SpacesTrimmed(strConversation.Append(std::move(answer))));
 }
 
 void TarnTelnet::StartConversationEntry(const QString& command) {
     FlushReceiveBuffer();
-    strLastCommand = command;
-    m_echo.start(command);
-    if (!strConversation.first().isEmpty()) {
-        strConversation.append(QString());
-        lngEntry = qint32(strConversation.size() - 1);
-    }
-    strConversation[lngEntry] = command + TarnText::Separator;
-}
-
-void TarnTelnet::AppendToConversation(QStringView text) {
-    QString& entry = strConversation[lngEntry];
-    if (!entry.endsWith(CRLF) && !entry.endsWith(TarnText::Separator))
-        entry += CRLF;
-    entry += text;
+    strReceived.ExpectEcho(command);
+    strConversation.StartEntry(command);
 }
 
 namespace {
@@ -156,18 +136,23 @@ void closeQuietly(TarnSocket* socket) {
 
 } // namespace
 
+// The sockets are closed before the buffer is flushed, so that a peer that
+// never stops sending is cut off before its answer is copied.
 void TarnTelnet::CloseConnections() {
-    FlushReceiveBuffer();
     closeQuietly(wsMain);
     closeQuietly(wsData);
+    m_upload = Upload::None;
+    FlushReceiveBuffer();
     WriteLog(ClosedConnection);
 }
 
-// The stamped line is made before LogUpdate runs its handlers, which may
-// change the text that `message` views.
+// The stamped line is made only for listeners, and before they run, since a
+// handler may change the text that `message` views.
 void TarnTelnet::WriteLog(QStringView message) {
     m_consoleLog += message;
     m_consoleLog += CRLF;
+    if (!isSignalConnected(QMetaMethod::fromSignal(&TarnTelnet::LogUpdate)))
+        return;
     const QString stamp = TarnText::FormatElapsed(GetSeconds() - dblStartTime);
     QString line;
     line.reserve(stamp.size() + 1 + message.size());
@@ -178,7 +163,7 @@ void TarnTelnet::WriteLog(QStringView message) {
 }
 
 double TarnTelnet::GetSeconds() const {
-    return double(m_clock.ticks()) / double(curFrequency);
+    return double(m_clock.ticks()) / double(m_clock.frequency);
 }
 
 void TarnTelnet::LetEventsRun() {

@@ -35,6 +35,10 @@ QByteArray ReadFileBytes(const QString& path) {
 
 // False when the script was stopped instead: the reply must then start no
 // further line. The close wait runs on the engine's clock.
+//
+// The data connection goes to the server the control connection reached,
+// whatever address the reply names: a server behind address translation
+// names one it cannot be reached at, and a hostile one could name any host.
 bool TarnTelnet::OpenDataConnection(const QString& reply) {
     try {
         wsData->Close();
@@ -47,11 +51,13 @@ bool TarnTelnet::OpenDataConnection(const QString& reply) {
         const auto address = TarnText::ParsePassiveReply(reply);
         if (!address) {
             WriteLog(InvalidPassiveReply.arg(TarnText::RemoveLineBreaks(reply)));
-            WriteLog(AbortingScript);
-            AbortScript();
+            AbortFtp();
             return false;
         }
-        wsData->SetRemoteHost(address->host);
+        const QString server = wsMain->PeerAddress();
+        if (address->host != server)
+            WriteLog(PassiveAddressIgnored.arg(address->host, server));
+        wsData->SetRemoteHost(server);
         wsData->SetRemotePort(address->port);
         WriteLog(ConnectingTo.arg(wsData->RemoteHost()).arg(wsData->RemotePort()));
         wsData->Connect();
@@ -70,8 +76,17 @@ void TarnTelnet::SendFile(const QString& path) {
         throw TarnError{TarnSocket::BadState, QStringLiteral("Cannot PUT - the data connection is not open.")};
     const QByteArray bytes = ReadFileBytes(path);
     WriteLog(SendingFile.arg(path));
+    m_upload = Upload::Sending;
     wsData->SendData(bytes);
     LetEventsRun();
+}
+
+// The engine's own way out of a failed FTP step: the script is aborted, and
+// the host, which hears no ScriptError on this path, is told why.
+void TarnTelnet::AbortFtp() {
+    WriteLog(AbortingScript);
+    AbortScript();
+    ReportFailure(Failure::FtpAborted);
 }
 
 void TarnTelnet::wsData_Connect() {
@@ -79,16 +94,45 @@ void TarnTelnet::wsData_Connect() {
     RunNextLine();
 }
 
+// Every byte is with the network, which is not yet with the server: the end
+// of the file is marked, and the upload counts as sent once the server has
+// read it all and closed in turn.
 void TarnTelnet::wsData_SendComplete() {
-    wsData->Close();
-    emit FTPSendComplete(strUploadFile);
-    WriteLog(FileSent);
+    if (m_upload != Upload::Sending)
+        return;
+    m_upload = Upload::Ending;
+    try {
+        wsData->CloseSending();
+    } catch (const TarnError&) {
+        WriteLog(UploadCutShort);
+        AbortFtp();
+    }
+}
+
+// A server closes an upload's data connection only after reading its end;
+// one that closes sooner has not taken the whole file.
+void TarnTelnet::wsData_PeerClosed() {
+    switch (m_upload) {
+    case Upload::None:
+        return;
+    case Upload::Sending:
+        WriteLog(UploadCutShort);
+        AbortFtp();
+        return;
+    case Upload::Ending:
+        m_upload = Upload::None;
+        wsData->Close();
+        emit FTPSendComplete(strUploadFile);
+        WriteLog(FileSent);
+        return;
+    }
 }
 
 void TarnTelnet::wsData_Error(int number, const QString& description) {
     WriteLog(DataSocketError.arg(number).arg(description));
-    if (number == TarnSocket::ConnectionRefused && m_mode == 2)
+    if (number == TarnSocket::ConnectionRefused && CurrentMode() == ScriptMode::Ftp)
         WriteLog(NoFtpAccess);
-    WriteLog(AbortingScript);
-    AbortScript();
+    if (m_upload != Upload::None)
+        WriteLog(UploadCutShort);
+    AbortFtp();
 }

@@ -3,6 +3,7 @@
 // a WAIT before the data that should satisfy it can arrive.
 #include "TarnTelnet.h"
 
+#include "ScriptLine.h"
 #include "TarnError.h"
 #include "TarnMessages.h"
 #include "TarnSocket.h"
@@ -12,16 +13,14 @@
 #include <limits>
 
 using namespace TarnMessages;
-using modMisc::GetField;
-using TarnText::CleanLine;
-using TarnText::GetQuotedArgument;
+using Command = ScriptLine::Command;
 
 void TarnTelnet::RunScript(const QString& strScript) {
     try {
-        m_consoleLog.clear();
+        m_consoleLog = QString();
         m_lastFailure = Failure::None;
-        strConversation = QStringList{QString()};
-        lngEntry = 0;
+        m_receivedThisRun = 0;
+        strConversation.Reset();
         if (!strScript.isEmpty())
             strScriptText = strScript;
         dblStartTime = GetSeconds();
@@ -29,14 +28,14 @@ void TarnTelnet::RunScript(const QString& strScript) {
         if (strLines.size() > std::numeric_limits<qint32>::max())
             throw TarnError{TarnErrors::Overflow, QStringLiteral("Overflow: the script has too many lines")};
         lngLastLine = qint32(strLines.size() - 1);
-        intPercent = 0;
         if (lngLastLine > 0) {
             if (wsMain->State() != TarnSocket::StateClosed)
                 wsMain->Close();
             // Text from an earlier connection must neither satisfy this run's
             // WAITs nor reach its conversation, and no echo is due on a new one.
-            m_echo.start({});
-            ClearReceiveBuffer();
+            strReceived.NewConnection();
+            strReceived.SetCapacityLimit(
+                qsizetype(std::min<qint64>(m_maxAnswer, std::numeric_limits<qsizetype>::max())));
             WriteLog(RunningScript);
             lngLine = -1;
             blnEnded = false;
@@ -79,7 +78,7 @@ void TarnTelnet::FailScript(const TarnError& error) {
 bool TarnTelnet::ExecuteNextLine() {
     ++lngLine;
     if (lngLine < lngLastLine) {
-        intPercent = qint16(modMisc::RoundHalfEven(double(lngLine + 1) / lngLastLine * 100));
+        const auto intPercent = qint16(modMisc::RoundHalfEven(double(lngLine + 1) / lngLastLine * 100));
         emit ScriptProgress(intPercent);
     }
     if (lngLine > lngLastLine) {
@@ -93,81 +92,93 @@ bool TarnTelnet::ExecuteNextLine() {
         return false;
     }
 
-    strLine = CleanLine(strLines.at(lngLine));
-    const QString command = GetField(strLine, u" ", 1).toUpper();
-    strArgument.clear();
+    const ScriptLine line = ScriptLine::Read(strLines.at(lngLine));
     strWaitText.clear();
-
-    if (command == u"HOST") {
+    switch (line.command) {
+    case Command::Host:
         WriteLog(OpeningConnection);
-        strHost = GetField(strLine, u" ", 2);
-        strPort = GetField(strLine, u" ", 3);
-        ChooseMainSocket();
-        if (strPort.isEmpty())
-            strPort = QStringLiteral("23");
         ArmFollowingWait();
-        wsMain->Connect(strHost, strPort);
-    } else if (command == u"SEND") {
-        strArgument = GetQuotedArgument(strLine);
+        OpenMainConnection(line);
+        return false;
+    case Command::Send: {
+        const QString strArgument = line.QuotedArgument();
         ArmFollowingWait();
         StartConversationEntry(TarnText::RemoveLineBreaks(strArgument));
-        if (wsMain->State() != TarnSocket::StateClosed) {
-            wsMain->SendData(strArgument.toLatin1());
-            if (m_mode == 2)
-                WriteLog(SentPrefix + strArgument);
-            LetEventsRun();
-        } else {
+        if (wsMain->State() == TarnSocket::StateClosed) {
             WriteLog(CannotSend);
+            return false;
         }
-    } else if (command == u"STOR") {
-        strArgument = QStringLiteral("STOR ") + GetQuotedArgument(strLine);
+        wsMain->SendData(strArgument.toLatin1());
+        if (CurrentMode() == ScriptMode::Ftp)
+            WriteLog(SentPrefix + strArgument);
+        LetEventsRun();
+        return false;
+    }
+    case Command::Stor: {
+        const QString strArgument = QStringLiteral("STOR ") + line.QuotedArgument();
         StartConversationEntry(TarnText::RemoveLineBreaks(strArgument));
         ArmFollowingWait();
         wsMain->SendData(strArgument.toLatin1());
         LetEventsRun();
-    } else if (command == u"PUT") {
-        strArgument = GetQuotedArgument(strLine);
-        ArmFollowingWait();
-        SendFile(strArgument);
-        LetEventsRun();
-    } else if (command == u"WAIT") {
-        if (wsMain->State() != TarnSocket::StateClosed) {
-            blnWaiting = true;
-            ArmWait(GetQuotedArgument(strLine));
-        } else {
-            WriteLog(CannotWait);
-        }
-    } else if (command == u"DELAY") {
-        DelayLine();
-        return true;
-    } else if (command == u"ECHO") {
-        strArgument = GetQuotedArgument(strLine);
-        WriteLog(strArgument);
-        return true;
-    } else if (command == u"#" || command.isEmpty()) {
-        return true;
-    } else {
-        WriteLog(Unrecognised.arg(lngLine + 1));
-        CloseConnections();
-        emit ScriptError(true);
+        return false;
     }
+    case Command::Put: {
+        const QString path = line.QuotedArgument();
+        ArmFollowingWait();
+        SendFile(path);
+        LetEventsRun();
+        return false;
+    }
+    case Command::Wait:
+        if (wsMain->State() == TarnSocket::StateClosed) {
+            WriteLog(CannotWait);
+            return false;
+        }
+        blnWaiting = true;
+        ArmWait(line.QuotedArgument());
+        return false;
+    case Command::Delay:
+        DelayLine(line);
+        return true;
+    case Command::Echo:
+        WriteLog(line.QuotedArgument());
+        return true;
+    case Command::Comment:
+    case Command::Blank:
+        return true;
+    case Command::Unrecognised:
+        break;
+    }
+    WriteLog(Unrecognised.arg(lngLine + 1));
+    CloseConnections();
+    emit ScriptError(true);
     return false;
+}
+
+// The port is field 3, 23 when the line gives none.
+void TarnTelnet::OpenMainConnection(const ScriptLine& line) {
+    QString strHost = line.Field(2);
+    QString strPort = line.Field(3);
+    ChooseMainSocket(strHost, strPort);
+    if (strPort.isEmpty())
+        strPort = QStringLiteral("23");
+    wsMain->Connect(strHost, strPort);
 }
 
 void TarnTelnet::ArmFollowingWait() {
     if (lngLine + 1 > lngLastLine)
         return;
-    strLine = CleanLine(strLines.at(lngLine + 1));
-    if (GetField(strLine, u" ", 1).compare(u"WAIT", Qt::CaseInsensitive) == 0) {
+    const ScriptLine next = ScriptLine::Read(strLines.at(lngLine + 1));
+    if (next.command == Command::Wait) {
         blnWaiting = true;
-        ArmWait(GetQuotedArgument(strLine));
+        ArmWait(next.QuotedArgument());
         ++lngLine;
     }
 }
 
 // A negative number of seconds pauses for none.
-void TarnTelnet::DelayLine() {
-    const auto seconds = modMisc::WholeNumber(GetField(strLine, u" ", 2));
+void TarnTelnet::DelayLine(const ScriptLine& line) {
+    const auto seconds = modMisc::WholeNumber(line.Field(2));
     if (!seconds)
         throw TarnError{TarnErrors::Overflow, QStringLiteral("Overflow: the DELAY is out of range")};
     const qint32 pause = std::max<qint32>(*seconds, 0);

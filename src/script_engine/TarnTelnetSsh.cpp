@@ -17,7 +17,7 @@ void TarnTelnet::CreateSshSocket() {
 
 // The scheme picks the socket and its default port, and is not part of the address.
 // Like a second HOST on one socket, a HOST for the other one while a connection is open is an error.
-void TarnTelnet::ChooseMainSocket() {
+void TarnTelnet::ChooseMainSocket(QString& strHost, QString& strPort) {
     const bool ssh = strHost.startsWith(SshScheme, Qt::CaseInsensitive);
     TarnSocket* chosen = ssh ? static_cast<TarnSocket*>(wsSsh) : wsTelnet;
     if (ssh) {

@@ -1,9 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "TcpTarnSocket.h"
 
+#include "HalfClose.h"
+
+#include <QHostAddress>
 #include <QMetaObject>
 
 namespace {
+
+// What Qt may read ahead of the engine: beyond it a fast peer waits in the
+// kernel's buffers instead of in this process's memory.
+constexpr qint64 ReadAheadBytes = 1 << 20;
 
 int errorNumber(QAbstractSocket::SocketError error) {
     switch (error) {
@@ -23,6 +30,7 @@ int errorNumber(QAbstractSocket::SocketError error) {
 } // namespace
 
 TcpTarnSocket::TcpTarnSocket(QObject* parent) : TarnSocket(parent) {
+    m_socket.setReadBufferSize(ReadAheadBytes);
     // Each signal is forwarded with the connection it belongs to and handled
     // later from the event loop; see m_generation.
     auto later = [this](auto handler) {
@@ -57,8 +65,21 @@ void TcpTarnSocket::Connect() {
     m_socket.connectToHost(m_remoteHost, quint16(m_remotePort));
 }
 
+TcpTarnSocket::~TcpTarnSocket() {
+    releaseEnding();
+}
+
+// An address mapped into IPv6 is given as the IPv4 address it stands for.
+QString TcpTarnSocket::PeerAddress() const {
+    QHostAddress peer = m_socket.peerAddress();
+    bool v4 = false;
+    if (const quint32 address = peer.toIPv4Address(&v4); v4)
+        peer = QHostAddress(address);
+    return peer.isNull() ? m_remoteHost : peer.toString();
+}
+
 void TcpTarnSocket::SendData(const QByteArray& bytes) {
-    if (m_state != StateConnected)
+    if (m_state != StateConnected || m_ending >= 0)
         throw TarnError{BadState, BadStateText};
     if (bytes.isEmpty()) {
         // Writing nothing raises no bytesWritten, yet the send is complete: an
@@ -74,10 +95,59 @@ QByteArray TcpTarnSocket::GetData() {
     return m_socket.readAll();
 }
 
+// Qt's socket is given up for a descriptor of the connection's own, which
+// reads the peer's reset as one; Qt's events from before are void from here.
+void TcpTarnSocket::CloseSending() {
+    if (m_state != StateConnected || m_ending >= 0)
+        throw TarnError{BadState, BadStateText};
+    std::string why;
+    const std::intptr_t own = HalfClose::EndSending(m_socket.socketDescriptor(), why);
+    if (own < 0)
+        throw TarnError{OtherFailure, QString::fromLocal8Bit(why)};
+    m_socket.abort();
+    ++m_generation;
+    m_ending = own;
+    m_endNotifier = std::make_unique<QSocketNotifier>(own, QSocketNotifier::Read);
+    connect(m_endNotifier.get(), &QSocketNotifier::activated, this, &TcpTarnSocket::onPeerEnd);
+}
+
 void TcpTarnSocket::Close() {
     m_socket.abort();
+    releaseEnding();
     ++m_generation; // whatever the old connection still has queued is void now
     m_state = StateClosed;
+}
+
+void TcpTarnSocket::releaseEnding() {
+    if (m_ending < 0)
+        return;
+    m_endNotifier.reset();
+    HalfClose::Release(m_ending);
+    m_ending = -1;
+}
+
+// Reported from the event loop like every other event, never from inside the
+// notifier, which a handler's Close() deletes.
+void TcpTarnSocket::onPeerEnd() {
+    std::string why;
+    const HalfClose::PeerEnd end = HalfClose::ReadPeerEnd(m_ending, why);
+    if (end == HalfClose::PeerEnd::NotYet)
+        return;
+    m_endNotifier->setEnabled(false);
+    QMetaObject::invokeMethod(
+        this,
+        [this, end, why = QString::fromLocal8Bit(why), generation = m_generation] {
+            if (generation != m_generation)
+                return;
+            if (end == HalfClose::PeerEnd::Orderly) {
+                m_state = StatePeerClosing;
+                emit PeerClosed();
+            } else {
+                m_state = StateFailed;
+                emit Error(ConnectionReset, why);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void TcpTarnSocket::onConnected(quint64 generation) {

@@ -33,7 +33,10 @@ QString StatsCollector::ReasonOf(TarnTelnet::Failure failure) {
     case TarnTelnet::Failure::NoRoute:
         return FailureReason::NoRoute;
     case TarnTelnet::Failure::Lost:
+    case TarnTelnet::Failure::FtpAborted: // the statistics script uploads nothing
         return FailureReason::Lost;
+    case TarnTelnet::Failure::TooLong:
+        return FailureReason::TooLong;
     case TarnTelnet::Failure::LoginRefused:
         return FailureReason::LoginRefused;
     case TarnTelnet::Failure::HostKeyUnknown:
@@ -159,13 +162,13 @@ void StatsCollector::TarnTelnet1_ScriptError() {
     if (!m_statsBusy)
         return;
     endCollection();
-    emit collectionFailed(ReasonOf(TarnTelnet1.LastFailure()));
+    fail(ReasonOf(TarnTelnet1.LastFailure()));
 }
 
 void StatsCollector::collectionTimedOut() {
     // The abort closes the connection, which moves the last answer into the conversation.
     if (abandon())
-        emit collectionFailed(TimeLimitReason(TarnTelnet1));
+        fail(TimeLimitReason(TarnTelnet1));
 }
 
 QString StatsCollector::TimeLimitReason(const TarnTelnet& control) {
@@ -174,7 +177,7 @@ QString StatsCollector::TimeLimitReason(const TarnTelnet& control) {
 
 void StatsCollector::giveUp(const QString& reason) {
     if (abandon())
-        emit collectionFailed(reason);
+        fail(reason);
 }
 
 bool StatsCollector::abandon() {
@@ -184,6 +187,13 @@ bool StatsCollector::abandon() {
     endCollection();
     TarnTelnet1.AbortScript();
     return true;
+}
+
+// What the abandoned run received is freed at once, once its reason is known,
+// rather than held until the next collection.
+void StatsCollector::fail(const QString& reason) {
+    TarnTelnet1.DiscardRun();
+    emit collectionFailed(reason);
 }
 
 // The follow-up starts from the event loop, once the control has left the

@@ -98,6 +98,7 @@ private:
     void giveUp(const QString& reason);
     // Ends the running collection without a record and stops the control; false when none runs.
     bool abandon();
+    void fail(const QString& reason);
     void endCollection();
     void runFollowUp();
 

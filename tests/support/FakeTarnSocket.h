@@ -20,6 +20,7 @@ public:
     QString connectPort; // the port text of the last Connect(host, port)
     int connectCount = 0;
     int closeCount = 0;
+    bool sendingClosed = false; // CloseSending was called: the peer has read the end of the data
     QList<QByteArray> sent;
     QByteArray unread;
     bool postSendComplete = true;                  // each SendData posts a SendComplete
@@ -56,6 +57,11 @@ public:
             onSend(bytes);
     }
     QByteArray GetData() override { return std::exchange(unread, {}); }
+    void CloseSending() override {
+        if (state != StateConnected || sendingClosed)
+            throw TarnError{BadState, QStringLiteral("Wrong protocol or connection state")};
+        sendingClosed = true;
+    }
     void Close() override {
         ++closeCount;
         if (refuseClose)
@@ -63,6 +69,7 @@ public:
         if (closeTakesEffect) {
             state = StateClosed;
             unread.clear();
+            sendingClosed = false;
         }
     }
 

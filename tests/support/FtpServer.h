@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A real FTP server (pyftpdlib from Debian's python3) on 127.0.0.1 for one
-// test, serving one folder with write access for one user; and the mode-2
-// script that uploads files to it.
+// test, serving one folder with write access for one user, or a hostile one
+// (hostile-ftp.py beside this file); and the mode-2 script that uploads files.
 #pragma once
 
 #include "Peers.h"
@@ -23,15 +23,15 @@ public:
     // Starts the server on a free loopback port and waits, at most ten seconds
     // per try, for it to listen. A port taken in between is tried again.
     bool start(const QString& folder) {
-        if (!QFileInfo::exists(Python)) {
-            m_error = Python + QStringLiteral(" is missing (Debian package python3-pyftpdlib)");
-            return false;
-        }
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            if (tryStart(folder, Peers::freeLoopbackPort()))
-                return true;
-        }
-        return false;
+        return startPython({QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
+                            QStringLiteral("127.0.0.1"), QStringLiteral("-w"), QStringLiteral("-d"), folder,
+                            QStringLiteral("-u"), User, QStringLiteral("-P"), Password, QStringLiteral("-p")});
+    }
+
+    // The hostile server with its misbehaviour's options (see hostile-ftp.py).
+    bool startHostile(const QStringList& misbehaviour) {
+        return startPython(QStringList{Peers::sourceDir() + QStringLiteral("/tests/support/hostile-ftp.py")} +
+                           misbehaviour + QStringList{QStringLiteral("--port")});
     }
 
     void stop() {
@@ -51,14 +51,24 @@ public:
 private:
     static inline const QString Python = QStringLiteral("/usr/bin/python3");
 
-    bool tryStart(const QString& folder, quint16 port) {
+    // Arguments end with the port option, whose value is added here.
+    bool startPython(const QStringList& arguments) {
+        if (!QFileInfo::exists(Python)) {
+            m_error = Python + QStringLiteral(" is missing (Debian package python3-pyftpdlib)");
+            return false;
+        }
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (tryStart(arguments, Peers::freeLoopbackPort()))
+                return true;
+        }
+        return false;
+    }
+
+    bool tryStart(const QStringList& arguments, quint16 port) {
         stop();
         m_port = port;
         m_process.setProgram(Python);
-        m_process.setArguments({QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
-                                QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(port),
-                                QStringLiteral("-w"), QStringLiteral("-d"), folder, QStringLiteral("-u"), User,
-                                QStringLiteral("-P"), Password});
+        m_process.setArguments(arguments + QStringList{QString::number(port)});
         m_process.setProcessChannelMode(QProcess::MergedChannels);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("PYTHONUNBUFFERED"), QStringLiteral("1"));

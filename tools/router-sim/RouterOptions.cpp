@@ -77,14 +77,15 @@ bool RouterOptions::parse(const QStringList& arguments, QString& error) {
     option("split-echo", "Cut every echoed line after K characters.", "K");
     option("piece-delay-ms", "Pause between pieces, so that they arrive separately.", "N");
     option("close-mid-answer", "Close the connection after half of the statistics.");
+    option("endless", "Answer the statistics command without end (in pieces of --chunk bytes, 64 KiB by default).");
     option("silent", "Accept connections and never send anything.");
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         return false;
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        error = parser.helpText();
-        return false;
+        help = parser.helpText();
+        return true;
     }
     if (!parser.positionalArguments().isEmpty()) {
         error = QStringLiteral("unexpected argument: ") + parser.positionalArguments().constFirst();
@@ -145,6 +146,7 @@ bool RouterOptions::parse(const QStringList& arguments, QString& error) {
     }
     stats = asTerminalText(raw);
     closeMidAnswer = parser.isSet(QStringLiteral("close-mid-answer"));
+    endless = parser.isSet(QStringLiteral("endless"));
     silent = parser.isSet(QStringLiteral("silent"));
     return true;
 }

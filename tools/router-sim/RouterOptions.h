@@ -23,7 +23,9 @@ struct RouterOptions {
     int splitEcho = -1;       // cut every echoed line after this many characters
     int pieceDelayMs = 0;     // pause between two pieces
     bool closeMidAnswer = false;
+    bool endless = false; // the statistics again and again, never their end
     bool silent = false;
+    QString help; // set when --help was asked for: nothing else is read
 
     // Reads the arguments; on failure returns false and sets error.
     bool parse(const QStringList& arguments, QString& error);

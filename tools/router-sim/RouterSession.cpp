@@ -11,6 +11,9 @@ namespace {
 constexpr qsizetype MaxLine = 64 * 1024;
 // A client that stops reading its answers is dropped before they pile up.
 constexpr qint64 MaxPendingOutput = 4 * 1024 * 1024;
+// An endless answer keeps this much queued, so the client is never kept waiting.
+constexpr qint64 EndlessBacklog = 1024 * 1024;
+constexpr int EndlessPiece = 64 * 1024;
 
 constexpr char Iac = char(0xff);
 constexpr char Sb = char(0xfa);
@@ -53,7 +56,8 @@ RouterSession::RouterSession(QTcpSocket* socket, const RouterOptions& options, Q
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_pieceTimer.setSingleShot(true);
     m_loginTimer.setSingleShot(true);
-    connect(&m_pieceTimer, &QTimer::timeout, this, &RouterSession::sendNextPiece);
+    connect(&m_pieceTimer, &QTimer::timeout, this,
+            [this] { m_state == State::Endless ? sendEndless() : sendNextPiece(); });
     connect(m_socket, &QTcpSocket::readyRead, this, &RouterSession::readInput);
     connect(m_socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
     connect(&m_loginTimer, &QTimer::timeout, this,
@@ -132,6 +136,7 @@ void RouterSession::takeLine() {
         break;
     case State::Greeting:
     case State::LoginDelay:
+    case State::Endless:
     case State::Closing:
         break; // type-ahead before a prompt is thrown away
     }
@@ -176,6 +181,16 @@ void RouterSession::answerShell(const QByteArray& line) {
         return;
     }
     const QByteArray output = m_options.stats + m_options.endLine;
+    if (m_options.endless) {
+        m_state = State::Endless;
+        const qsizetype piece = m_options.chunk > 0 ? m_options.chunk : EndlessPiece;
+        while (m_endlessPiece.size() < piece)
+            m_endlessPiece += m_options.stats;
+        m_endlessPiece.truncate(piece);
+        connect(m_socket, &QTcpSocket::bytesWritten, this, &RouterSession::sendEndless);
+        sendEndless();
+        return;
+    }
     if (m_options.closeMidAnswer) {
         send(output.left(m_options.stats.size() / 2), false, Then::Close);
         m_state = State::Closing;
@@ -253,6 +268,19 @@ void RouterSession::sendNextPiece() {
         }
         // Without a pause the kernel may join pieces again on the way.
         if (m_options.pieceDelayMs > 0 && !m_pieces.isEmpty()) {
+            m_pieceTimer.start(m_options.pieceDelayMs);
+            return;
+        }
+    }
+}
+
+// As fast as the client reads, or one piece per --piece-delay-ms.
+void RouterSession::sendEndless() {
+    if (m_state != State::Endless || m_pieceTimer.isActive())
+        return;
+    while (m_socket->bytesToWrite() < EndlessBacklog) {
+        m_socket->write(m_endlessPiece);
+        if (m_options.pieceDelayMs > 0) {
             m_pieceTimer.start(m_options.pieceDelayMs);
             return;
         }

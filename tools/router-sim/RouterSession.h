@@ -18,7 +18,7 @@ public:
     RouterSession(QTcpSocket* socket, const RouterOptions& options, QObject* parent = nullptr);
 
 private:
-    enum class State { Greeting, User, Password, LoginDelay, Shell, Closing };
+    enum class State { Greeting, User, Password, LoginDelay, Shell, Endless, Closing };
     // What a reply does besides its bytes: a login prompt starts reading as
     // it starts to go out; the connection may end once the reply is out.
     enum class Then { Nothing, AcceptInput, Close };
@@ -40,6 +40,7 @@ private:
     // cut after --split-echo characters.
     void send(const QByteArray& reply, bool echo = false, Then then = Then::Nothing);
     void sendNextPiece();
+    void sendEndless();
     void acceptInput(State next);
     void close();
 
@@ -58,5 +59,6 @@ private:
     QQueue<Piece> m_pieces;
     qint64 m_queuedBytes = 0;
     QTimer m_pieceTimer;
+    QByteArray m_endlessPiece;
     QTimer m_loginTimer;
 };

@@ -4,6 +4,7 @@
 // delay and break its answers.
 #include "RouterOptions.h"
 #include "RouterSession.h"
+#include "text/ExitStatus.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>
@@ -23,8 +24,12 @@ int main(int argc, char* argv[]) {
     RouterOptions options;
     QString error;
     if (!options.parse(QCoreApplication::arguments(), error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        return 2;
+        std::fprintf(stderr, "router-sim: %s\n", qPrintable(error));
+        return ExitStatus::BadUsage;
+    }
+    if (!options.help.isEmpty()) {
+        std::fputs(qPrintable(options.help), stdout);
+        return ExitStatus::Done;
     }
 
     QTcpServer server;
@@ -32,7 +37,7 @@ int main(int argc, char* argv[]) {
     if (!server.listen(QHostAddress::LocalHost, options.port)) {
         std::fprintf(stderr, "router-sim: cannot listen on 127.0.0.1:%u: %s\n", options.port,
                      qPrintable(server.errorString()));
-        return 1;
+        return ExitStatus::Failed;
     }
     QObject::connect(&server, &QTcpServer::newConnection, [&] {
         while (QTcpSocket* socket = server.nextPendingConnection()) {
