@@ -94,7 +94,7 @@ private slots:
 
     // --probe-router, without a display, against router-sim playing a model: it
     // tells the model that finds the six values, after those that do not, or
-    // that none does when the line is down.
+    // that none does when the line is down; a refused login ends it at once.
     void probeRouter_data() {
         QTest::addColumn<QStringList>("router"); // router-sim's options
         QTest::addColumn<int>("status");
@@ -106,6 +106,8 @@ private slots:
                                                   Peers::sourceDir() +
                                                       "/tools/router-sim/models/broadcom-xdslctl/idle.txt"}
                                    << 1 << "No built-in model found the six values";
+        QTest::newRow("login refused") << QStringList{"--password", "Kiwi", "--login-delay-ms", "20"} << 1
+                                       << "ar7: login refused\nThe router could not be probed";
     }
     void probeRouter() {
         QFETCH(QStringList, router);

@@ -26,13 +26,16 @@ RouterProbe::RouterProbe(TarnTelnet& control, StatsCollector::RouterLogin login,
     connect(&m_timeLimit, &QTimer::timeout, this, [this] {
         if (endRun()) {
             m_control.AbortScript();
-            failed(StatsCollector::TimeLimitReason(m_control));
+            failed(FailureReason::TimeLimit);
         }
     });
     connect(&m_control, &TarnTelnet::ScriptComplete, this, &RouterProbe::completed);
+    // Mode 1: "Login incorrect" ends the script at once, not at the time limit.
+    m_control.setMode(1);
     connect(&m_control, &TarnTelnet::ScriptError, this, [this] {
         if (endRun())
-            failed(StatsCollector::ReasonOf(m_control.LastFailure()));
+            failed(StatsCollector::LoginRefused(m_control) ? FailureReason::LoginRefused
+                                                           : StatsCollector::ReasonOf(m_control.LastFailure()));
     });
     connect(&m_control, &TarnTelnet::ConnectionFailed, this, [this](TarnTelnet::Failure failure) {
         if (endRun()) {
@@ -47,7 +50,7 @@ void RouterProbe::Start() {
 }
 
 void RouterProbe::tryNext() {
-    if (m_untried.isEmpty() || !m_fits.isEmpty()) {
+    if (m_untried.isEmpty() || !m_fits.isEmpty() || !m_unreachable.isEmpty()) {
         finish();
         return;
     }
@@ -86,11 +89,17 @@ void RouterProbe::completed() {
 void RouterProbe::failed(const QString& reason) {
     emit said(ModelText::ProbeFailed.arg(m_model.name, reason));
     // Only the model's own prompts and end can be wrong; the router's address and login are every model's.
-    const bool modelsOwn = reason == FailureReason::TimeLimit || reason == FailureReason::Lost;
-    QMetaObject::invokeMethod(this, modelsOwn ? &RouterProbe::tryNext : &RouterProbe::finish, Qt::QueuedConnection);
+    if (reason != FailureReason::TimeLimit && reason != FailureReason::Lost)
+        m_unreachable = reason;
+    QMetaObject::invokeMethod(this, &RouterProbe::tryNext, Qt::QueuedConnection);
 }
 
 void RouterProbe::finish() {
+    if (!m_unreachable.isEmpty()) {
+        emit said(ModelText::ProbeUnreachable.arg(m_unreachable));
+        emit finished(ExitStatus::Failed);
+        return;
+    }
     if (m_fits.isEmpty()) {
         emit said(ModelText::ProbeNoneFits.arg(ModelText::ReadmeSection));
         emit finished(ExitStatus::Failed);

@@ -46,5 +46,6 @@ private:
     RouterModel m_model;
     bool m_running = false;
     QString m_fits;
+    QString m_unreachable; // why the router itself could not be probed
     QTimer m_timeLimit;
 };

@@ -84,6 +84,8 @@ inline const QString ProbeNoValues = QStringLiteral("%1: none of the six values"
 inline const QString ProbeFailed = QStringLiteral("%1: %2");
 inline const QString ProbeFits = QStringLiteral("The model %1 found the six values. To use it, put these lines into "
                                                 "%2:\n[%3]\n%4=%1");
+inline const QString ProbeUnreachable =
+    QStringLiteral("The router could not be probed (%1): check Router IP, Router Username and Router Password.");
 inline const QString ProbeNoneFits = QStringLiteral("No built-in model found the six values: see \"%1\" in the README "
                                                     "to describe this router in a model file.");
 

@@ -49,17 +49,17 @@ QString StatsCollector::ReasonOf(TarnTelnet::Failure failure) {
     return FailureReason::BadAddress;
 }
 
-namespace {
-
 // A wrong password does not end the script: the router only asks again, and the
 // run lasts until the time limit. Its refusal is in the conversation.
-bool loginRefused(const TarnTelnet& control) {
+bool StatsCollector::LoginRefused(const TarnTelnet& control) {
     QStringList conversation;
     control.GetConversation(conversation);
     return std::any_of(conversation.cbegin(), conversation.cend(), [](const QString& entry) {
         return entry.contains(TarnReplies::LoginIncorrect, Qt::CaseInsensitive);
     });
 }
+
+namespace {
 
 bool holdsNoValue(const LineStats& stats) {
     return stats == LineStats{};
@@ -168,11 +168,7 @@ void StatsCollector::TarnTelnet1_ScriptError() {
 void StatsCollector::collectionTimedOut() {
     // The abort closes the connection, which moves the last answer into the conversation.
     if (abandon())
-        fail(TimeLimitReason(TarnTelnet1));
-}
-
-QString StatsCollector::TimeLimitReason(const TarnTelnet& control) {
-    return loginRefused(control) ? FailureReason::LoginRefused : FailureReason::TimeLimit;
+        fail(LoginRefused(TarnTelnet1) ? FailureReason::LoginRefused : FailureReason::TimeLimit);
 }
 
 void StatsCollector::giveUp(const QString& reason) {

@@ -74,8 +74,8 @@ public:
 
     // Why a run the control ended with this failure left no record, in FailureReason's words.
     static QString ReasonOf(TarnTelnet::Failure failure);
-    // Why a run still going at its time limit is given up: the login was refused, or no answer came.
-    static QString TimeLimitReason(const TarnTelnet& control);
+    // Whether the router refused the login of the control's last run.
+    static bool LoginRefused(const TarnTelnet& control);
 
 signals:
     // A readable record, for the output box.
