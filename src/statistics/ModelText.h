@@ -57,8 +57,9 @@ inline const QString NotSendable =
 inline const QString EndTextNotInEndLine =
     QStringLiteral("\"%1\" (End text) is not in \"%2\" (End line): the wait for the output's end would never end");
 inline const QString BadRule = QStringLiteral("\"%1\": %2");
-inline const QString RuleForm = QStringLiteral("expected: between \"START\" and \"END\" (or: and end of line), or: "
-                                               "number N after \"LABEL\" (or \"LABEL\"), UNIT xFACTOR, ...");
+inline const QString RuleForm =
+    QStringLiteral("expected: between \"START\" and \"END\" | between \"START\" and end "
+                   "of line | number N after \"LABEL\" [or \"LABEL\"]... [, UNIT xFACTOR]...");
 inline const QString Unclosed = QStringLiteral("a text in double quotes has no closing quote");
 inline const QString EmptyText = QStringLiteral("\"\" matches everywhere");
 inline const QString BadCount = QStringLiteral("\"%1\" is no whole number from 1");

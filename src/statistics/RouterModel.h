@@ -27,8 +27,6 @@ struct ValueRule {
     struct Unit {
         QString name;   // as the router writes it after the number, e.g. "Mb/s"
         QString factor; // a decimal number above 0, e.g. "1000"
-
-        bool operator==(const Unit&) const = default;
     };
 
     Kind kind = Kind::Between;
@@ -37,8 +35,6 @@ struct ValueRule {
     QStringList labels; // Number: the first line beginning with any of them counts
     int count = 0;      // Number: from 1
     QList<Unit> units;  // Number: none means the number as printed
-
-    bool operator==(const ValueRule&) const = default;
 };
 
 struct RouterModel {
@@ -55,8 +51,6 @@ struct RouterModel {
     QString endLine;
     QString outputPrompt; // removed wherever it stands in the output; may be empty
     std::array<ValueRule, StatsCsv::StatisticCount> values;
-
-    bool operator==(const RouterModel&) const = default;
 };
 
 // A model file's text made a model, or the first mistake in it ("line N: ...").
