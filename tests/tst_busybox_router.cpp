@@ -53,10 +53,10 @@ void TestBusyboxRouter::statisticsDialogue() {
     QVERIFY(client.waitFor(Prompt));
     QVERIFY(!client.received().contains("Mango"));
 
-    client.send(StatsCommand + "\r\n");
-    QVERIFY(client.waitFor("\r\n" + NoWhereLine + Prompt));
+    client.send(StatsCommand() + "\r\n");
+    QVERIFY(client.waitFor("\r\n" + NoWhereLine() + Prompt));
     const QByteArray& all = client.received();
-    const QByteArray answer = all.mid(all.indexOf(StatsCommand + "\r\n"));
+    const QByteArray answer = all.mid(all.indexOf(StatsCommand() + "\r\n"));
     QVERIFY(answer.contains(RatesLine));
     QVERIFY(answer.contains("DS Margin:"));
 

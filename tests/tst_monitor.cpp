@@ -15,6 +15,8 @@
 #include "CoreRig.h"
 #include "Peers.h"
 #include "monitor/ProgramLog.h"
+#include "reachability/PingMonitor.h"
+#include "statistics/ModelText.h"
 
 using namespace Qt::StringLiterals;
 
@@ -47,7 +49,7 @@ private slots:
                      .hasMatch(),
                  qPrintable(lines[0]));
         QVERIFY(lines[1].contains(u"none of the six values"_s) &&
-                lines[1].contains(u"\"When something does not work\""_s));
+                lines[1].contains(u'"' + ModelText::ReadmeSection + u'"'));
         QCOMPARE(noticed.size(), 2);
         QCOMPARE(noticed[0][0].toString(), lines[0]);
 
@@ -62,6 +64,38 @@ private slots:
         QVERIFY(readAll(old.fileName()).endsWith(u"x"_s) && readAll(old.fileName()).startsWith(lines[0]));
         QVERIFY(c.file(u"line-warden.log"_s).endsWith(u"\tafter the bound\r\n"_s));
         QCOMPARE(c.file(u"line-warden.log"_s).count(u"\r\n"_s), 1);
+    }
+
+    // [Router] Model: a built-in name is used as it is; a model file that cannot
+    // be used is refused at start, naming its line, and no collection runs, so
+    // that no empty records are written.
+    void routerModelChoice_data() {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QByteArray>("file"); // written as the setting's file, when not empty
+        QTest::addColumn<QString>("notice");  // in part; empty: the model is used
+        QTest::newRow("built-in") << u"lantiq-dsl-control"_s << QByteArray() << QString();
+        QTest::newRow("mistake") << u"my.model"_s << QByteArray("User prompt = login\r\nColour = blue\r\n")
+                                 << u"router model \"my.model\" not used: line 2: unknown key \"Colour\""_s;
+        QTest::newRow("no file") << u"my.model"_s << QByteArray() << u"no such file"_s;
+    }
+    void routerModelChoice() {
+        QFETCH(QString, setting);
+        QFETCH(QByteArray, file);
+        QFETCH(QString, notice);
+        CoreRig c;
+        QFile model(c.dir.filePath(setting));
+        QVERIFY(file.isEmpty() || (model.open(QIODevice::WriteOnly) && model.write(file) == file.size()));
+        model.close();
+        QSignalSpy noticed(&c.core, &MonitorCore::noticed);
+        c.core.UseRouterModel(setting);
+        c.core.Stats().ReachabilityChanged();
+        QCOMPARE(c.core.Stats().StatsBusy(), notice.isEmpty());
+        if (notice.isEmpty())
+            return;
+        QCOMPARE(noticed.size(), 1);
+        QVERIFY2(noticed[0][0].toString().contains(notice), qPrintable(noticed[0][0].toString()));
+        QVERIFY(c.file(u"line-warden.log"_s).contains(notice));
+        QVERIFY(!QFile::exists(c.dir.filePath(u"stats.csv"_s)));
     }
 
     void changesDuringAStalledCollectionAreNotLost() {

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "Peers.h"
+#include "RouterSim.h"
 
 #include <csignal>
 
@@ -89,6 +90,46 @@ private slots:
         const QString err = QString::fromLocal8Bit(program.readAllStandardError());
         QVERIFY2((status == 0 ? out : err).contains(said), qPrintable(out + err));
         QVERIFY2((status == 0 ? err : out).isEmpty(), qPrintable(out + err));
+    }
+
+    // --probe-router, without a display, against router-sim playing a model: it
+    // tells the model that finds the six values, after those that do not, or
+    // that none does when the line is down; a refused login ends it at once.
+    void probeRouter_data() {
+        QTest::addColumn<QStringList>("router"); // router-sim's options
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("default model") << QStringList() << 0 << "\n[Router]\nModel=ar7\n";
+        QTest::newRow("the last model tried") << QStringList{"--model", "lantiq-dsl-control"} << 0
+                                              << "broadcom-xdslctl: none of the six values\nTrying lantiq-dsl-control";
+        QTest::newRow("line down") << QStringList{"--model", "broadcom-xdslctl", "--stats",
+                                                  Peers::sourceDir() +
+                                                      "/tools/router-sim/models/broadcom-xdslctl/idle.txt"}
+                                   << 1 << "No built-in model found the six values";
+        QTest::newRow("login refused") << QStringList{"--password", "Kiwi", "--login-delay-ms", "20"} << 1
+                                       << "ar7: login refused\nThe router could not be probed";
+    }
+    void probeRouter() {
+        QFETCH(QStringList, router);
+        RouterSim sim;
+        QVERIFY2(sim.start(QStringList{"--greeting-delay-ms", "0"} + router), qPrintable(sim.error()));
+        QTemporaryDir folder;
+        QFile settings(folder.filePath("settings.ini"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write(QStringLiteral("[Options]\r\nRouter IP=127.0.0.1 %1\r\nRouter Username=root\r\n"
+                                      "Router Password=Mango\r\n")
+                           .arg(sim.port())
+                           .toLatin1());
+        settings.close();
+        QProcess program;
+        program.setProcessEnvironment(environment("xcb"));
+        program.start(Peers::binDir() + "/line-warden", {"--probe-router", "--folder", folder.path()});
+        QVERIFY(program.waitForFinished(ProgramWaitMs));
+        const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
+        QFETCH(int, status);
+        QCOMPARE(program.exitCode(), status);
+        QFETCH(QString, said);
+        QVERIFY2(out.contains(said), qPrintable(out + program.readAllStandardError()));
     }
 
     void onePerFolder() {

@@ -67,8 +67,8 @@ QByteArray TestRouterSim::statsDialogue(const QStringList& options) {
     LineClient client;
     if (!client.connectTo(sim.port()) || !logIn(client))
         return {};
-    client.send(StatsCommand + "\r\n");
-    if (!client.waitFor(NoWhereLine + Prompt))
+    client.send(StatsCommand() + "\r\n");
+    if (!client.waitFor(NoWhereLine() + Prompt))
         return {};
     return client.received();
 }
@@ -99,15 +99,15 @@ void TestRouterSim::dialogue() {
     const QByteArray& d = m_plainDialogue;
     QVERIFY(d.startsWith(Negotiation + LoginPrompt + "root\r\nPassword: \r\n"));
     QVERIFY2(!d.contains("Mango"), "the password is never echoed");
-    const qsizetype echo = d.indexOf(StatsCommand + "\r\n");
+    const qsizetype echo = d.indexOf(StatsCommand() + "\r\n");
     QVERIFY(echo > 0);
     QVERIFY(d.lastIndexOf(Prompt, echo) > 0);
-    const QByteArray answer = d.mid(echo + StatsCommand.size() + 2);
+    const QByteArray answer = d.mid(echo + StatsCommand().size() + 2);
     QVERIFY(answer.contains(RatesLine));
     QVERIFY(answer.contains("DS Margin:"));
     QVERIFY(answer.contains("US Margin:"));
     QVERIFY(!answer.contains('\t'));
-    QVERIFY(answer.endsWith("\r\n" + NoWhereLine + Prompt));
+    QVERIFY(answer.endsWith("\r\n" + NoWhereLine() + Prompt));
     QCOMPARE(answer.count('\n'), answer.count("\r\n"));
 }
 
@@ -135,10 +135,10 @@ void TestRouterSim::splitEchoCutsTheEcho() {
     QVERIFY(client.connectTo(sim.port()));
     QVERIFY(logIn(client));
     const qsizetype before = client.received().size();
-    client.send(StatsCommand + "\r\n");
+    client.send(StatsCommand() + "\r\n");
     QVERIFY(client.anythingWithin(5000));
-    QCOMPARE(client.received().mid(before), StatsCommand.left(11));
-    QVERIFY(client.waitFor(NoWhereLine + Prompt));
+    QCOMPARE(client.received().mid(before), StatsCommand().left(11));
+    QVERIFY(client.waitFor(NoWhereLine() + Prompt));
 }
 
 void TestRouterSim::login_data() {
@@ -225,7 +225,7 @@ void TestRouterSim::statsFile() {
     const QString file = Peers::sourceDir() + "/tools/router-sim/wrapped-margins-stats.txt";
     const QByteArray answer = statsDialogue({"--stats", file});
     QVERIFY(answer.contains("        DS Line Attenuation:    21.5    DS Margin:      2147483658\r\n"));
-    QVERIFY(answer.endsWith(NoWhereLine + Prompt));
+    QVERIFY(answer.endsWith(NoWhereLine() + Prompt));
 
     RouterSim sim;
     QVERIFY(!sim.start({"--stats", file + ".missing"}));
@@ -238,8 +238,8 @@ void TestRouterSim::closeMidAnswer() {
     LineClient client;
     QVERIFY(client.connectTo(sim.port()));
     QVERIFY(logIn(client));
-    client.send(StatsCommand + "\r\n");
-    QVERIFY(client.waitFor(StatsCommand + "\r\n"));
+    client.send(StatsCommand() + "\r\n");
+    QVERIFY(client.waitFor(StatsCommand() + "\r\n"));
     QVERIFY(client.waitForClose());
     const QByteArray answer = client.sinceMark();
     QVERIFY(answer.contains("Connection Rate:"));
@@ -268,8 +268,8 @@ void TestRouterSim::concurrentConnections() {
     QVERIFY(logIn(second, "root", "Mango"));
     second.send("exit\r\n");
     QVERIFY(second.waitForClose());
-    first.send(StatsCommand + "\r\n");
-    QVERIFY(first.waitFor(NoWhereLine + Prompt));
+    first.send(StatsCommand() + "\r\n");
+    QVERIFY(first.waitFor(NoWhereLine() + Prompt));
 }
 
 // Help goes to standard output and is no error; bad usage is status 3.

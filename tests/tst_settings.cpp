@@ -356,6 +356,17 @@ private slots:
         QVERIFY(f->Core().Control().SshAcceptNewHostKey());
     }
 
+    // [Router] Model is read at load: a model that cannot be used shows in the
+    // output box; the section stays when the settings are written.
+    void routerModelIsReadAtLoad() {
+        writeAll(ini(), "[Router]\r\nModel=missing.model\r\n");
+        auto f = form();
+        QVERIFY(
+            control<QPlainTextEdit>(*f, "txtOut")->toPlainText().contains("router model \"missing.model\" not used"));
+        f->close();
+        QCOMPARE(ReadIniValue("Router", "Model", ini()), QStringLiteral("missing.model"));
+    }
+
     static int mode(const QString& path) {
         struct stat info {};
         return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;

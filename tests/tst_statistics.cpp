@@ -28,8 +28,8 @@ using namespace StatsExtraction;
 namespace {
 
 const QString Crlf = u"\r\n"_s;
-const QString CatEntry = u"cat /proc/avalanche/avsar_modem_stats \"no_where\"¤"_s;
-const QString NoWhereLine = u"cat: no_where: No such file or directory"_s;
+const QString CatEntry = RouterModels::Default().command + u"¤"_s;
+const QString NoWhereLine = RouterModels::Default().endLine;
 
 // The driver's dump with its TABs and LF line ends, as the older and newer drivers print it.
 QByteArray driverDump(const QStringList& v) {
@@ -41,6 +41,29 @@ QByteArray driverDump(const QStringList& v) {
            "\t[Upstream (TX) Interleave path]\n\tCRC: \t0\tFEC: \t0\tNCD: \t0\n"_s
                .arg(v[0], v[1], v[2], v[3], v[4], v[5])
                .toLatin1();
+}
+
+// A model file with every line right; the mistakes table changes one line of it.
+const QStringList GoodModel{u"User prompt = login"_s,
+                            u"Password prompt = password"_s,
+                            u"Shell prompt = #"_s,
+                            u"Command = showdsl; cat no_where"_s,
+                            u"End text = no_where"_s,
+                            u"End line = cat: no_where: No such file or directory"_s,
+                            u"# the six values"_s,
+                            u"Down rate = number 1 after \"Data Rate:\", Mb/s x1000, Kb/s x1"_s,
+                            u"Down attenuation = between \"Attn:\" and end of line"_s,
+                            u"Down margin = between \"Margin:\" and \"dB\""_s,
+                            u"Up rate = number 2 after \"Data Rate:\", Mb/s x1000, Kb/s x1"_s,
+                            u"Up attenuation = number 1 after \"Up:\""_s,
+                            u"Up margin = number 2 after \"Up:\""_s};
+
+// The down rate's rule when a model file writes it as given.
+ValueRule ruleOf(const QString& rule) {
+    QStringList lines = GoodModel;
+    lines[7] = u"Down rate = "_s + rule;
+    const ModelReading reading = ParseModel(lines.join(u'\n'), u"test"_s);
+    return reading.model ? reading.model->values[StatsCsv::DownRate] : ValueRule{};
 }
 
 QDateTime at(int day, int month, int hour, int minute) {
@@ -154,6 +177,33 @@ private slots:
         QTEST(FindStatValue(lines.split(u'|', Qt::SkipEmptyParts), startKey, endKey), "expected");
     }
 
+    // A number after a label: the line must begin with it, the count-th number
+    // standing alone is taken, and a unit the rule does not name gives nothing.
+    void findNumberValue_data() {
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<QString>("expected");
+        const char* rates = "Data Rate: Down: 51.392 Mb/s / Up: 800 Kb/s";
+        const char* mega = "number 1 after \"Data Rate:\", Mb/s x1000";
+        row("converted, decimals kept exact", rates, mega, "51392");
+        row("second number, its own unit", rates, "number 2 after \"Data Rate:\", Mb/s x1000, Kb/s x1", "800");
+        row("below one", "Data Rate: 640 b/s", "number 1 after \"Data Rate:\", b/s x0.001", "0.64");
+        row("unit not named: none", "Data Rate: Down: 51.392 MB/s", mega, "");
+        row("no units: as printed", "\t SNR (dB):\t 6.10\t\t -0.5", "number 2 after \"SNR (dB):\"", "-0.5");
+        row("label inside a line does not count", "Max. Data Rate: 9 Mb/s|Data Rate: 7.5 Mb/s", mega, "7500");
+        row("first line only", "Bearer: 0, Up = 1023 Kbps|Bearer: 1, Up = 0 Kbps", "number 2 after \"Bearer:\"",
+            "1023");
+        row("either label", "Path:\t0, Up = 8876 Kbps", "number 2 after \"Bearer:\" or \"Path:\"", "8876");
+        row("glued digits are no numbers", "Up: G.993.2 0x801 17a 7.", "number 1 after \"Up:\"", "7");
+        row("fewer numbers than counted", "SNR (dB): 6.1 6.2", "number 3 after \"SNR (dB):\"", "");
+    }
+
+    void findNumberValue() {
+        QFETCH(QString, lines);
+        QFETCH(QString, rule);
+        QTEST(FindNumberValue(lines.split(u'|', Qt::SkipEmptyParts), ruleOf(rule)), "expected");
+    }
+
     void fixMarginValue_data() {
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("expected");
@@ -265,6 +315,110 @@ private slots:
             values << (std::isnan(value) ? u"-"_s : QString::number(value));
         }
         QTEST(values.join(u' '), "expected");
+    }
+
+    // Each router model's output, one fixture per firmware and line state, gives
+    // its six values as stats.csv writes them (down rate, attenuation, margin,
+    // then up), over telnet (TABs as blanks) and over SSH (TABs as sent) alike.
+    void modelFixtures_data() {
+        QTest::addColumn<QString>("model"); // a built-in name, or a model file below tools/router-sim
+        QTest::addColumn<QString>("expected");
+        const auto add = [](const char* fixture, const char* model, const char* expected) {
+            QTest::newRow(fixture) << QString(model) << QString(expected);
+        };
+        add("sample-stats.txt", "ar7", "8000,21.5,12,800,11,15");
+        add("wrapped-margins-stats.txt", "ar7", "8000,21.5,10,800,11,6");
+        add("models/broadcom-xdslctl/adsl2plus-bearer.txt", "broadcom-xdslctl", "20479,20.5,6.1,1023,10.5,6.2");
+        add("models/broadcom-xdslctl/vdsl2-two-bearers.txt", "broadcom-xdslctl", "59993,14.2,11.4,19999,0.0,9.7");
+        add("models/broadcom-xdslctl/xdslcmd-path.txt", "broadcom-xdslctl", "39990,11.9,7.4,8876,3.2,6.6");
+        add("models/broadcom-xdslctl/training.txt", "broadcom-xdslctl", ",0.0,0.0,,0.0,0.0");
+        add("models/broadcom-xdslctl/idle.txt", "broadcom-xdslctl", ",,,,,");
+        add("models/lantiq-dsl-control/vdsl2.txt", "lantiq-dsl-control", "51392,13.5,8.9,10048,18.2,9.4");
+        add("models/lantiq-dsl-control/adsl-kbits.txt", "lantiq-dsl-control", "7616,38.5,6.2,800,21.0,12.0");
+        add("models/lantiq-dsl-control/vectoring.txt", "lantiq-dsl-control", "109998,7.9,10.1,39998,8.1,13.7");
+        add("models/lantiq-dsl-control/line-down.txt", "lantiq-dsl-control", "0,0.0,0.0,0,0.0,0.0");
+        add("models/example/dslstat.txt", "models/example/dslstat.model", "16384,31.5,6.0,1024,15.0,7.5");
+    }
+
+    void modelFixtures() {
+        QFETCH(QString, model);
+        const QString tools = Peers::sourceDir() + u"/tools/router-sim"_s;
+        const RouterModels::Choice chosen = RouterModels::Choose(model, tools);
+        QVERIFY2(chosen.model, qPrintable(chosen.problem));
+        QFile fixture(tools + u'/' + QString::fromLatin1(QTest::currentDataTag()));
+        QVERIFY(fixture.open(QIODevice::ReadOnly));
+        const QByteArray printed = fixture.readAll();
+        const auto read = [&chosen](const QByteArray& answer, bool overSsh) {
+            const QString entry =
+                chosen.model->command + u"¤"_s + QString::fromLatin1(answer) + chosen.model->endLine + u"\r\n# "_s;
+            const LineStats s = ReadLineStats(ParseConversation({entry}), *chosen.model, overSsh);
+            return QStringList{s.DsRate, s.DsAttenuation, s.DsMargin, s.UsRate, s.UsAttenuation, s.UsMargin}.join(u',');
+        };
+        QTEST(read(asTerminalText(printed), false), "expected");
+        QTEST(read(QByteArray(printed).replace("\n", "\r\n"), true), "expected");
+    }
+
+    // A model file with a mistake is refused, naming its line.
+    void modelFileMistakes_data() {
+        QTest::addColumn<int>("line"); // of GoodModel, from 1, that the row replaces; 0: added at the end
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("mistake"); // what the refusal says, in part
+        const auto add = [](const char* name, int line, const char* text, const char* mistake) {
+            QTest::newRow(name) << line << QString(text) << QString(mistake);
+        };
+        add("unknown key", 0, "Colour = blue", "line 14: unknown key \"Colour\"");
+        add("no equals sign", 1, "User prompt login", "line 1: ");
+        add("key given twice", 0, "shell PROMPT = $", "line 14: \"Shell prompt\" given twice (first on line 3)");
+        add("missing value", 2, "Password prompt =", "line 2: \"Password prompt\" has no value");
+        add("missing key", 13, "# no up margin", "no \"Up margin\" line");
+        add("quote left open", 8, "Down rate = number 1 after \"Data Rate:", "line 8: \"Down rate\": ");
+        add("empty key", 9, "Down attenuation = between \"\" and end of line", "line 9: \"Down attenuation\": ");
+        add("count from 1", 8, "Down rate = number 0 after \"Data Rate:\"", "line 8: ");
+        add("label after blanks", 12, "Up attenuation = number 1 after \" Up:\"", "line 12: ");
+        add("factor not above 0", 8, "Down rate = number 1 after \"Data Rate:\", Mb/s x0", "line 8: ");
+        add("unit twice", 8, "Down rate = number 1 after \"A:\", Kb/s x1, Kb/s x2", "line 8: ");
+        add("neither rule", 10, "Down margin = \"Margin:\" 1", "line 10: ");
+        add("command the script would change", 4, "Command = printf 'x\\n'; cat no_where", "line 4: ");
+        add("end never seen", 5, "End text = done", "line 5: ");
+    }
+
+    void modelFileMistakes() {
+        QFETCH(int, line);
+        QFETCH(QString, text);
+        QStringList lines = GoodModel;
+        QVERIFY(ParseModel(lines.join(u"\r\n"_s), u"good"_s).model);
+        if (line == 0)
+            lines.append(text);
+        else
+            lines[line - 1] = text;
+        const ModelReading reading = ParseModel(lines.join(u"\r\n"_s), u"bad"_s);
+        QVERIFY(!reading.model);
+        QFETCH(QString, mistake);
+        QVERIFY2(reading.mistake.startsWith(mistake), qPrintable(reading.mistake));
+    }
+
+    // Over SSH the login is the transport's: the script waits for the shell prompt
+    // at once. A model's double quotes reach the router as quotes.
+    void scriptOfModel_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("router");
+        QTest::addColumn<QString>("script"); // lines joined by "|"
+        row("default model over SSH", "ar7", " ssh:192.0.2.1  2222 ",
+            "HOST ssh:192.0.2.1 2222|WAIT \"#\"|SEND \"cat /proc/avalanche/avsar_modem_stats \\\"no_where\\\"\\n\"|"
+            "WAIT \"no_where\"");
+        row("scheme in capitals", "lantiq-dsl-control", "SSH:192.0.2.1",
+            "HOST SSH:192.0.2.1|WAIT \"#\"|SEND \"/etc/init.d/dsl_control status; cat \\\"no_where\\\"\\n\"|"
+            "WAIT \"no_where\"");
+        row("another model over telnet", "broadcom-xdslctl", "192.0.2.1",
+            "HOST 192.0.2.1|WAIT \"login\"|SEND \"root\\n\"|WAIT \"password\"|SEND \"Mango\\n\"|WAIT \"#\"|"
+            "SEND \"xdslctl info --stats || xdslcmd info --stats; cat \\\"no_where\\\"\\n\"|WAIT \"no_where\"");
+    }
+
+    void scriptOfModel() {
+        QFETCH(QString, model);
+        QFETCH(QString, router);
+        const QStringList lines = StatsScript::Lines(*RouterModels::Builtin(model), router, u"root"_s, u"Mango"_s);
+        QTEST(lines.join(u'|'), "script");
     }
 
     // The handler end to end on the fake engine: the box, files created and

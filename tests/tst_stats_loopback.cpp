@@ -84,6 +84,8 @@ class TestStatsLoopback : public QObject {
     Q_OBJECT
 private slots:
     void busyboxRouter();
+    void models_data();
+    void models();
     void outcomes_data();
     void outcomes();
 };
@@ -98,6 +100,24 @@ void TestStatsLoopback::busyboxRouter() {
     QVERIFY2(c.collectFrom(router.port()), qPrintable(c.control.ConsoleLog()));
     QCOMPARE(c.file(u"stats.csv"_s), u"07/12/2026 09:05,8000,21.5,10,800,11,6,Up\r\n"_s);
     QCOMPARE(c.file(u"stats.txt"_s), u"07/12/2026 09:05\t8000, 10, Up\r\n"_s);
+}
+
+// router-sim plays each other built-in model with its sample: one collection
+// through the real engine writes the record the model reads from it.
+void TestStatsLoopback::models_data() {
+    QTest::addColumn<QString>("csv");
+    QTest::newRow("broadcom-xdslctl") << u"07/12/2026 09:05,20479,20.5,6.1,1023,10.5,6.2,\r\n"_s;
+    QTest::newRow("lantiq-dsl-control") << u"07/12/2026 09:05,51392,13.5,8.9,10048,18.2,9.4,\r\n"_s;
+}
+
+void TestStatsLoopback::models() {
+    const QString model = QString::fromLatin1(QTest::currentDataTag());
+    RouterSim router;
+    QVERIFY2(router.start({u"--greeting-delay-ms"_s, u"0"_s, u"--model"_s, model}), qPrintable(router.error()));
+    Collection c;
+    c.stats.setModel(RouterModels::Builtin(model));
+    QVERIFY2(c.collectFrom(router.port()), qPrintable(c.control.ConsoleLog()));
+    QTEST(c.file(u"stats.csv"_s), "csv");
 }
 
 void TestStatsLoopback::outcomes_data() {

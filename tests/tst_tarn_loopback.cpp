@@ -42,12 +42,12 @@ void verifyStatistics(const Outcome& outcome) {
     QVERIFY2(outcome.completed, qPrintable(outcome.log));
     QCOMPARE(outcome.conversation.size(), 4);
     const QString& entry = outcome.conversation.last();
-    QVERIFY2(entry.startsWith(StatsDialogue::Command + u"¤"_s), qPrintable(entry));
+    QVERIFY2(entry.startsWith(StatsDialogue::Command() + u"¤"_s), qPrintable(entry));
     for (const QString& key : {u"US Connection Rate:"_s, u"DS Connection Rate:"_s, u"DS Line Attenuation:"_s,
                                u"DS Margin:"_s, u"US Line Attenuation:"_s, u"US Margin:"_s})
         QVERIFY2(entry.contains(key), qPrintable(key));
     QVERIFY2(entry.contains(u"\r\ncat: no_where"_s), qPrintable(entry));
-    QCOMPARE(entry.count(StatsDialogue::Command), 1); // the echo is gone
+    QCOMPARE(entry.count(StatsDialogue::Command()), 1); // the echo is gone
 }
 
 } // namespace
@@ -80,7 +80,7 @@ void TestTarnLoopback::statistics() {
 
 void TestTarnLoopback::echoSplitAtEveryPosition_data() {
     QTest::addColumn<int>("split");
-    for (int k = 1; k <= StatsDialogue::Command.size() + 1; ++k)
+    for (int k = 1; k <= StatsDialogue::Command().size() + 1; ++k)
         QTest::newRow(qPrintable(u"after %1"_s.arg(k))) << k;
 }
 

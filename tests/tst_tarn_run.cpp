@@ -80,7 +80,7 @@ void TestTarnRun::statisticsCompletes() {
     const QStringList entries = printedConversation(run.out);
     QCOMPARE(entries.size(), 4);
     QVERIFY(entries[1].startsWith(u"root¤"_s));
-    QVERIFY(entries[3].startsWith(StatsDialogue::Command + u"¤"_s));
+    QVERIFY(entries[3].startsWith(StatsDialogue::Command() + u"¤"_s));
     QVERIFY(entries[3].contains(u"\\r\\ncat: no_where"_s));
 }
 
@@ -222,7 +222,7 @@ void TestTarnRun::realRouterOverSsh() {
     QVERIFY2(run.out.contains(u" New SSH host key for "_s), qPrintable(run.out));
     const QStringList entries = printedConversation(run.out);
     QCOMPARE(entries.size(), 2);
-    QVERIFY2(entries[1].startsWith(StatsDialogue::Command + u"¤"_s), qPrintable(entries[1]));
+    QVERIFY2(entries[1].startsWith(StatsDialogue::Command() + u"¤"_s), qPrintable(entries[1]));
     QVERIFY(entries[1].contains(u"DS Margin:"_s));
 }
 

@@ -66,13 +66,13 @@ void verifyStatistics(const Outcome& outcome, qsizetype entries = 2) {
     QCOMPARE(outcome.conversation.size(), entries);
     QVERIFY(outcome.conversation[0].contains(u"/var # "_s));
     const QString& entry = outcome.conversation[1];
-    QVERIFY2(entry.startsWith(StatsDialogue::Command + u"¤"_s), qPrintable(entry));
+    QVERIFY2(entry.startsWith(StatsDialogue::Command() + u"¤"_s), qPrintable(entry));
     for (const QString& key : {u"US Connection Rate:"_s, u"DS Connection Rate:"_s, u"DS Line Attenuation:"_s,
                                u"DS Margin:"_s, u"US Line Attenuation:"_s, u"US Margin:"_s})
         QVERIFY2(entry.contains(key), qPrintable(key));
     // The WAIT ends the script once "no_where" has come: the rest of that line may not have.
     QVERIFY2(entry.contains(u"\r\ncat: no_where"_s), qPrintable(entry));
-    QCOMPARE(entry.count(StatsDialogue::Command), 1);
+    QCOMPARE(entry.count(StatsDialogue::Command()), 1);
 }
 
 // The fingerprint a notice or refusal names after "prefix".

@@ -10,7 +10,8 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Monitors a home DSL router: records its line statistics and pings one address.\n"
-                       "Exit status: 0 done, 1 failed (another program runs on the folder), 3 bad usage."));
+                       "Exit status: 0 done, 1 failed (another program runs on the folder, or no router model "
+                       "fits), 3 bad usage."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Print this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
@@ -22,7 +23,11 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     const QCommandLineOption folder(QStringLiteral("folder"),
                                     QStringLiteral("Keep settings.ini, the logs and the lock in <DIR>."),
                                     QStringLiteral("DIR"));
-    parser.addOptions({help, version, tray, start, folder});
+    const QCommandLineOption probeRouter(
+        QStringLiteral("probe-router"),
+        QStringLiteral("Log in to the router of settings.ini, try each built-in router model and tell which one "
+                       "finds the six values; needs no display."));
+    parser.addOptions({help, version, tray, start, folder, probeRouter});
 
     CommandLine line;
     // Without an application object the parser cannot know the program's name.
@@ -45,5 +50,6 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     line.tray = parser.isSet(tray);
     line.start = parser.isSet(start);
     line.folder = parser.value(folder);
+    line.probeRouter = parser.isSet(probeRouter);
     return line;
 }

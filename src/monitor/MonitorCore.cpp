@@ -4,6 +4,8 @@
 #include "MonitorText.h"
 #include "reachability/PingMonitor.h"
 #include "script_engine/TarnTelnet.h"
+#include "statistics/ModelText.h"
+#include "statistics/RouterModels.h"
 #include "text/AppFolder.h"
 
 #include <QTimer>
@@ -60,7 +62,7 @@ MonitorCore::MonitorCore(QString folder, PingWindow& window, PingTray& tray, Inp
     // Every minute alike: said once a run, so that it stands out rather than fills the log.
     connect(m_stats, &StatsCollector::answerWithoutValues, this, [this] {
         if (!std::exchange(m_saidNoValues, true))
-            Report(MonitorText::AnswerWithoutValues.arg(MonitorText::ReadmeHelpSection));
+            Report(MonitorText::AnswerWithoutValues.arg(ModelText::ReadmeSection));
     });
 }
 
@@ -73,4 +75,11 @@ void MonitorCore::UseSshSettings(const SshSettings& settings) {
 
 void MonitorCore::Report(const QString& text) {
     emit noticed(m_log.Write(text, QDateTime::currentDateTime()));
+}
+
+void MonitorCore::UseRouterModel(const QString& setting) {
+    RouterModels::Choice choice = RouterModels::Choose(setting, m_folder);
+    if (!choice.model)
+        Report(choice.problem);
+    m_stats->setModel(std::move(choice.model));
 }

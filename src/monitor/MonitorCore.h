@@ -60,6 +60,10 @@ public:
     // The key file and known-hosts file of routers reached over SSH, from
     // [SSH]; until a host gives them, no key file and the folder's known_hosts.
     void UseSshSettings(const SshSettings& settings);
+    // The router model that settings.ini's [Router] Model names (see
+    // RouterModels::Choose, a relative path from the folder). One that cannot be
+    // used is reported, and no collection runs.
+    void UseRouterModel(const QString& setting);
 
 signals:
     // A line just written to line-warden.log: the time, a TAB, the text.

@@ -15,11 +15,10 @@ inline const QString LogFileName = QStringLiteral("line-warden.log");
 inline const QString OldLogFileName = QStringLiteral("line-warden.log.1");
 inline const QString LockFileName = QStringLiteral("line-warden.lock");
 
-// Where the README helps when the router's answer is not understood.
-inline const QString ReadmeHelpSection = QStringLiteral("When something does not work");
+// Said once a run; %1 is the README's section on router models.
 inline const QString AnswerWithoutValues =
     QStringLiteral("the router's answer held none of the six values, so the records are empty: see \"%1\" in the "
-                   "README");
+                   "README; line-warden --probe-router tells which built-in model fits the router");
 
 inline const QString SignalsNotCaught =
     QStringLiteral("SIGTERM, SIGHUP and SIGINT cannot be caught: they end the program without saving its settings");

@@ -10,6 +10,7 @@
 #include "notify/Notifier.h"
 #include "reachability/PingMonitor.h"
 #include "reachability/PingText.h"
+#include "statistics/ModelText.h"
 #include "statistics/StatsText.h"
 #include "text/IniFile.h"
 #include "text/OwnFile.h"
@@ -251,6 +252,7 @@ void Form1::Form_Load() {
         fillControls(*settings);
     else if (QFileInfo::exists(m_settingsPath))
         m_core->Report(ShellText::SettingsUnreadable.arg(m_settingsPath));
+    m_core->UseRouterModel(modMisc::ReadIniValue(ModelText::RouterSection, ModelText::ModelKey, m_settingsPath));
     if (const auto ssh = modMisc::ReadIniValues(SshSettings::Section, SshSettings::Keys, m_settingsPath))
         m_core->UseSshSettings(SshSettings::fromValues(*ssh, m_appFolder));
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "Form1.h"
+#include "ProbeRouter.h"
 #include "monitor/CommandLine.h"
 #include "monitor/FolderLock.h"
 #include "monitor/MonitorText.h"
@@ -53,6 +54,8 @@ int main(int argc, char* argv[]) {
         print(*line.exitStatus == ExitStatus::Done ? stdout : stderr, line.message);
         return *line.exitStatus;
     }
+    if (line.probeRouter)
+        return ProbeRouter(argc, argv, line.folder);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(MonitorText::ProgramName);

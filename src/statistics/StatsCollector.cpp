@@ -6,7 +6,6 @@
 #include "StatsText.h"
 #include "script_engine/SshTarnSocket.h"
 #include "script_engine/TarnMessages.h"
-#include "script_engine/TarnTelnet.h"
 #include "text/StatsCsv.h"
 #include "text/modMisc.h"
 
@@ -26,7 +25,9 @@ qint32 intervalOf(const QString& text) {
     return interval == 0 ? 1 : interval;
 }
 
-QString reasonOf(TarnTelnet::Failure failure) {
+} // namespace
+
+QString StatsCollector::ReasonOf(TarnTelnet::Failure failure) {
     switch (failure) {
     case TarnTelnet::Failure::Refused:
         return FailureReason::Refused;
@@ -51,13 +52,15 @@ QString reasonOf(TarnTelnet::Failure failure) {
 
 // A wrong password does not end the script: the router only asks again, and the
 // run lasts until the time limit. Its refusal is in the conversation.
-bool loginRefused(const TarnTelnet& control) {
+bool StatsCollector::LoginRefused(const TarnTelnet& control) {
     QStringList conversation;
     control.GetConversation(conversation);
     return std::any_of(conversation.cbegin(), conversation.cend(), [](const QString& entry) {
         return entry.contains(TarnReplies::LoginIncorrect, Qt::CaseInsensitive);
     });
 }
+
+namespace {
 
 bool holdsNoValue(const LineStats& stats) {
     return stats == LineStats{};
@@ -78,11 +81,7 @@ StatsCollector::StatsCollector(TarnTelnet& control, QTimer* tmrStats, Clock cloc
     // A collection whose connection failed cannot succeed: it is given up at once
     // rather than at the time limit.
     connect(&TarnTelnet1, &TarnTelnet::ConnectionFailed, this,
-            [this](TarnTelnet::Failure failure) { giveUp(reasonOf(failure)); });
-}
-
-QString StatsCollector::Quote(const QString& text) {
-    return u'"' + text + u'"';
+            [this](TarnTelnet::Failure failure) { giveUp(ReasonOf(failure)); });
 }
 
 void StatsCollector::AddScriptLine(const QString& line) {
@@ -90,30 +89,21 @@ void StatsCollector::AddScriptLine(const QString& line) {
 }
 
 void StatsCollector::CollectStats() {
-    if (m_statsBusy)
+    if (m_statsBusy || !m_model)
         return;
     m_statsBusy = true;
     m_statsScript.clear();
     const RouterLogin login = m_login();
-    const QString newLine = QStringLiteral("\\n");
-    // Blanks around or doubled between address and port are typing, not meaning:
-    // the control reads the first blank as the end of the address.
-    const QString router = login.router.simplified();
-    AddScriptLine(HostWord + router);
-    if (router.startsWith(SshScheme, Qt::CaseInsensitive)) {
+    m_runModel = *m_model;
+    m_overSsh = StatsScript::OverSsh(login.router);
+    if (m_overSsh) {
         // The SSH connection logs in with the control's properties, so the
         // password is never script text; the shell's prompt comes first.
         TarnTelnet1.setSshUser(login.user);
         TarnTelnet1.setSshPassword(login.password);
-    } else {
-        AddScriptLine(WaitWord + Quote(LoginWait));
-        AddScriptLine(SendWord + Quote(login.user + newLine));
-        AddScriptLine(WaitWord + Quote(PasswordWait));
-        AddScriptLine(SendWord + Quote(login.password + newLine));
     }
-    AddScriptLine(WaitWord + Quote(ShellWait));
-    AddScriptLine(SendWord + Quote(StatsCommand + u' ' + EscapedQuote + NoWhere + EscapedQuote + newLine));
-    AddScriptLine(WaitWord + Quote(NoWhere));
+    for (const QString& line : StatsScript::Lines(m_runModel, login.router, login.user, login.password))
+        AddScriptLine(line);
     // Armed first: the control may end the run before RunScript returns.
     m_timeLimit.start();
     TarnTelnet1.RunScript(m_statsScript);
@@ -160,7 +150,7 @@ void StatsCollector::TarnTelnet1_ScriptComplete() {
     QStringList conversation;
     TarnTelnet1.GetConversation(conversation);
     m_conversationTable = StatsExtraction::ParseConversation(conversation);
-    const LineStats stats = StatsExtraction::ReadLineStats(m_conversationTable);
+    const LineStats stats = StatsExtraction::ReadLineStats(m_conversationTable, m_runModel, m_overSsh);
     if (holdsNoValue(stats))
         emit answerWithoutValues();
 
@@ -179,13 +169,13 @@ void StatsCollector::TarnTelnet1_ScriptError() {
     if (!m_statsBusy)
         return;
     endCollection();
-    fail(reasonOf(TarnTelnet1.LastFailure()));
+    fail(ReasonOf(TarnTelnet1.LastFailure()));
 }
 
 void StatsCollector::collectionTimedOut() {
     // The abort closes the connection, which moves the last answer into the conversation.
     if (abandon())
-        fail(loginRefused(TarnTelnet1) ? FailureReason::LoginRefused : FailureReason::TimeLimit);
+        fail(LoginRefused(TarnTelnet1) ? FailureReason::LoginRefused : FailureReason::TimeLimit);
 }
 
 void StatsCollector::giveUp(const QString& reason) {

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The statistics side of the main window: builds the statistics script, runs
-// it on the script control when asked or when tmrStats reaches the interval,
-// reads the six values from the finished conversation and writes one record to
-// stats.csv, the output box and stats.txt. One collection at a time; one that
+// The statistics side of the main window: builds the statistics script from the
+// router model, runs it on the script control when asked or when tmrStats
+// reaches the interval, reads the six values from the finished conversation as
+// the model says and writes one record to stats.csv, the output box and
+// stats.txt. Without a model (the user's could not be read) it collects nothing. One collection at a time; one that
 // fails or never ends is given up without a record, so the next one can run.
 // A change of reachability that meets a running collection is not lost: once
 // that collection ends, however it ends, one more runs, marked as changed.
@@ -14,10 +15,12 @@
 #include <QTimer>
 #include <chrono>
 #include <functional>
+#include <optional>
 
+#include "RouterModel.h"
 #include "StatsExtraction.h"
-
-class TarnTelnet;
+#include "StatsScript.h"
+#include "script_engine/TarnTelnet.h"
 
 class StatsCollector : public QObject {
     Q_OBJECT
@@ -37,13 +40,17 @@ public:
     static constexpr std::chrono::milliseconds CollectionTimeLimit{15000};
 
     // Backslash and double quote: a literal quote inside a quoted script argument.
-    const QString EscapedQuote = QStringLiteral("\\\"");
+    const QString EscapedQuote = StatsScript::EscapedQuote;
 
     // tmrStats stays owned by the caller; the collector drives it and handles its ticks.
     StatsCollector(TarnTelnet& control, QTimer* tmrStats, Clock clock, QString folder, LoginSource login,
                    QObject* parent = nullptr);
 
-    // Starts a collection unless one is running.
+    // The router model of every collection from now on; the default one until
+    // set. None: no collection starts, so that no empty records are written.
+    void setModel(std::optional<RouterModel> model) { m_model = std::move(model); }
+
+    // Starts a collection unless one is running or there is no model.
     void CollectStats();
     // Starting to ping: the counter from 0, the interval from the text, the timer when ticked.
     void StartSchedule(const QString& statsText, bool statsTicked);
@@ -65,7 +72,10 @@ public:
     // Shorter limits let tests see a give-up without waiting for the real one.
     void setTimeLimit(std::chrono::milliseconds limit) { m_timeLimit.setInterval(limit); }
 
-    static QString Quote(const QString& text);
+    // Why a run the control ended with this failure left no record, in FailureReason's words.
+    static QString ReasonOf(TarnTelnet::Failure failure);
+    // Whether the router refused the login of the control's last run.
+    static bool LoginRefused(const TarnTelnet& control);
 
 signals:
     // A readable record, for the output box.
@@ -98,6 +108,11 @@ private:
     QString m_folder;
     LoginSource m_login;
     QTimer m_timeLimit;
+
+    std::optional<RouterModel> m_model = RouterModels::Default();
+    // The running collection's model, and whether it runs over SSH.
+    RouterModel m_runModel;
+    bool m_overSsh = false;
 
     QString m_statsScript;
     bool m_statsBusy = false;

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The router's side of the statistics dialogue, byte for byte as the real
-// router sends it; router-sim must send the same.
+// router sends it; router-sim must send the same. The statistics command and
+// the line that ends its answer are the default router model's.
 #pragma once
+
+#include "statistics/RouterModels.h"
 
 #include <QByteArray>
 
@@ -10,8 +13,12 @@ namespace RouterDialogue {
 inline const QByteArray Negotiation = QByteArray::fromHex("fffd01fffd1ffffb01fffb03");
 inline const QByteArray LoginPrompt = "\r\r\nrouter login: ";
 inline const QByteArray Prompt = "/var # \x1b[6n";
-inline const QByteArray StatsCommand = "cat /proc/avalanche/avsar_modem_stats \"no_where\"";
-inline const QByteArray NoWhereLine = "cat: no_where: No such file or directory\r\n";
+inline QByteArray StatsCommand() {
+    return RouterModels::Default().command.toLatin1();
+}
+inline QByteArray NoWhereLine() {
+    return RouterModels::Default().endLine.toLatin1() + "\r\n";
+}
 // The sample statistics as a terminal shows them: tabs expanded to columns of eight.
 inline const QByteArray RatesLine = "        US Connection Rate:     800     DS Connection Rate:     8000\r\n";
 

@@ -2,8 +2,10 @@
 #include "RouterOptions.h"
 
 #include "RouterTexts.h"
+#include "statistics/RouterModels.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 
 namespace {
@@ -63,7 +65,9 @@ bool RouterOptions::parse(const QStringList& arguments, QString& error) {
             parser.addOption({QString::fromLatin1(name), QString::fromLatin1(help)});
     };
     option("port", "Port to listen on; 0 picks a free one (default 2323).", "N");
-    option("stats", "File with the modem statistics (default: built-in sample).", "FILE");
+    option("model", "Router model to play: ar7 (default), broadcom-xdslctl, lantiq-dsl-control, or a model file.",
+           "NAME");
+    option("stats", "File with the modem statistics (default: the model's built-in sample).", "FILE");
     option("user", "User name to accept (default root).", "U");
     option("password", "Password to accept (default Mango).", "P");
     option("login-delay-ms", "Pause before \"Login incorrect\" (default 3000).", "N");
@@ -116,9 +120,20 @@ bool RouterOptions::parse(const QStringList& arguments, QString& error) {
     if (parser.isSet(QStringLiteral("password")))
         password = parser.value(QStringLiteral("password")).toLatin1();
 
+    const RouterModels::Choice choice =
+        RouterModels::Choose(parser.value(QStringLiteral("model")), QDir::currentPath());
+    if (!choice.model) {
+        error = choice.problem;
+        return false;
+    }
+    statsCommand = choice.model->command.toLatin1();
+    endLine = choice.model->endLine.toLatin1() + RouterTexts::LineEnd;
+
+    // A built-in model's sample is a resource named after it; the default model's is built in.
+    QFile file(parser.isSet(QStringLiteral("stats")) ? parser.value(QStringLiteral("stats"))
+                                                     : QStringLiteral(":/models/") + choice.model->name);
     QByteArray raw = RouterTexts::DefaultStats;
-    if (parser.isSet(QStringLiteral("stats"))) {
-        QFile file(parser.value(QStringLiteral("stats")));
+    if (parser.isSet(QStringLiteral("stats")) || choice.model->name != RouterModels::Default().name) {
         if (!file.open(QIODevice::ReadOnly)) {
             error = QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString());
             return false;

@@ -11,6 +11,10 @@ struct RouterOptions {
     quint16 port = 2323;
     QByteArray user = "root";
     QByteArray password = "Mango";
+    // The router model played: its statistics command is answered with the
+    // statistics and the line that ends them.
+    QByteArray statsCommand;
+    QByteArray endLine;       // with its CR LF
     QByteArray stats;         // as the terminal shows it: CR LF line ends, tabs expanded
     int loginDelayMs = 3000;  // pause before "Login incorrect"
     int greetingDelayMs = 20; // between the negotiation and the login prompt

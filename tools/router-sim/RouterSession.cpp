@@ -172,16 +172,15 @@ void RouterSession::answerShell(const QByteArray& line) {
         send(RouterTexts::ShellPrompt);
         return;
     }
-    const QByteArray& command = words.constFirst();
-    if (command == RouterTexts::ExitCommand) {
+    if (words.constFirst() == RouterTexts::ExitCommand) {
         close();
         return;
     }
-    if (command != RouterTexts::CatCommand) {
-        send(RouterTexts::notFound(command) + RouterTexts::ShellPrompt);
+    if (words != shellWords(m_options.statsCommand)) {
+        send(shellOutput(line) + RouterTexts::ShellPrompt);
         return;
     }
-    const QByteArray output = catOutput(words.mid(1));
+    const QByteArray output = m_options.stats + m_options.endLine;
     if (m_options.endless) {
         m_state = State::Endless;
         const qsizetype piece = m_options.chunk > 0 ? m_options.chunk : EndlessPiece;
@@ -200,10 +199,21 @@ void RouterSession::answerShell(const QByteArray& line) {
     send(output + RouterTexts::ShellPrompt);
 }
 
-QByteArray RouterSession::catOutput(const QList<QByteArray>& arguments) const {
+// What ash says to a line other than the statistics command: it runs each
+// command of a list, and the only one it knows is cat, without any file.
+QByteArray RouterSession::shellOutput(QByteArray line) const {
     QByteArray output;
-    for (const QByteArray& name : arguments)
-        output += name == RouterTexts::StatsPath ? m_options.stats : RouterTexts::catMissing(name);
+    for (const QByteArray& command : line.replace("||", ";").split(';')) {
+        const QList<QByteArray> words = shellWords(command);
+        if (words.isEmpty())
+            continue;
+        if (words.constFirst() != RouterTexts::CatCommand) {
+            output += RouterTexts::notFound(words.constFirst());
+            continue;
+        }
+        for (const QByteArray& name : words.mid(1))
+            output += RouterTexts::catMissing(name);
+    }
     return output;
 }
 

@@ -34,7 +34,7 @@ private:
     void answerLogin(const QByteArray& line);
     void answerPassword(const QByteArray& line);
     void answerShell(const QByteArray& line);
-    QByteArray catOutput(const QList<QByteArray>& arguments) const;
+    QByteArray shellOutput(QByteArray line) const;
 
     // Queues one reply, cut into pieces as the options say. An echo is also
     // cut after --split-echo characters.

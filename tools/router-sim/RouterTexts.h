@@ -17,7 +17,6 @@ inline const QByteArray Banner =
 // ash asks the terminal for the cursor position after every prompt.
 inline const QByteArray ShellPrompt = "/var # \x1b[6n";
 inline const QByteArray LineEnd = "\r\n";
-inline const QByteArray StatsPath = "/proc/avalanche/avsar_modem_stats";
 inline const QByteArray CatCommand = "cat";
 inline const QByteArray ExitCommand = "exit";
 
@@ -29,7 +28,7 @@ inline QByteArray notFound(QByteArrayView command) {
     return "-sh: " + command.toByteArray() + ": not found\r\n";
 }
 
-// The statistics when no file is given: the modem driver's dump, tabs and all.
+// The default model's statistics when no file is given: the modem driver's dump, tabs and all.
 inline const QByteArray DefaultStats = "\n"
                                        "DSL Modem Statistics:\n"
                                        "---------------------\n"
