@@ -14,7 +14,7 @@
 #include "BusyboxRouter.h"
 #include "FakePingProbe.h"
 #include "Peers.h"
-#include "QuietWindow.h"
+#include "monitor/HeadlessHost.h"
 #include "monitor/ProgramLog.h"
 #include "reachability/PingMonitor.h"
 
@@ -32,9 +32,10 @@ QString readAll(const QString& path) {
 
 struct CoreRig {
     QTemporaryDir dir;
-    QuietWindow window;
+    // A probe at every tick.
+    HeadlessHost host{{u"127.0.0.1"_s, u"-1"_s, u"root"_s, u"Mango"_s, u"127.0.0.1"_s, u"0"_s, u"1"_s}};
     FakePingProbe* probe = new FakePingProbe;
-    MonitorCore core{dir.path(), window, window, window, std::unique_ptr<PingProbe>(probe)};
+    MonitorCore core{dir.path(), host, host, host, std::unique_ptr<PingProbe>(probe)};
 
     QString file(const QString& name) const { return readAll(dir.filePath(name)); }
     // One probe tick with this answer.
@@ -84,7 +85,7 @@ private slots:
         BusyboxRouter router;
         LW_REQUIRE_PEER(router.start(), router.whyUnavailable());
         CoreRig c;
-        c.window.login.router = u"127.0.0.1 %1"_s.arg(router.port());
+        c.host.settings.RouterIP = u"127.0.0.1 %1"_s.arg(router.port());
         c.core.Stats().setTimeLimit(StalledTimeLimit);
         c.core.Monitor().Start();
         c.ping(true); // the first result: no collection

@@ -17,7 +17,7 @@
 #include "PlantedFile.h"
 #include "SmallFs.h"
 #include "monitor/TerminationSignals.h"
-#include "shell/IniFile.h"
+#include "text/IniFile.h"
 #include "statistics/StatsCollector.h"
 
 #include <csignal>

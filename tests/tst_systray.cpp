@@ -10,7 +10,7 @@
 #include <QTest>
 
 #include "FormRig.h"
-#include "shell/IniFile.h"
+#include "text/IniFile.h"
 
 class TestSysTray : public QObject {
     Q_OBJECT

@@ -52,5 +52,5 @@ MonitorCore::MonitorCore(QString folder, PingWindow& window, PingTray& tray, Inp
 MonitorCore::~MonitorCore() = default;
 
 void MonitorCore::Report(const QString& text) {
-    emit noticed(m_log.Write(text, QDateTime::currentDateTime()));
+    emit noticed(m_log.Write(text, QDateTime::currentDateTime()), text);
 }

@@ -57,8 +57,8 @@ public:
     void Report(const QString& text);
 
 signals:
-    // A line just written to line-warden.log: the time, a TAB, the text.
-    void noticed(const QString& line);
+    // A line just written to line-warden.log (the time, a TAB, the text), and its text alone.
+    void noticed(const QString& line, const QString& text);
 
 private:
     QString m_folder;

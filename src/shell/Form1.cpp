@@ -3,7 +3,7 @@
 
 #include "FormLayout.h"
 #include "FormView.h"
-#include "IniFile.h"
+#include "text/IniFile.h"
 #include "ShellText.h"
 #include "Twips.h"
 #include "controls/SystemColours.h"
@@ -126,7 +126,7 @@ Form1::Form1(modMisc::AppFolders folders, std::unique_ptr<TrayBackend> tray, std
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_icons(loadIcons()), m_folders(std::move(folders)), m_appFolder(m_folders.chosen()),
-      m_settingsPath(m_appFolder + ShellText::SettingsFileName), m_sysTray(std::move(tray)) {
+      m_settingsPath(m_appFolder + MonitorText::SettingsFileName), m_sysTray(std::move(tray)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(MonitorText::AppTitle);
     setWindowIcon(m_icons.imgNormal);
@@ -233,8 +233,8 @@ void Form1::fillControls(const Settings& settings) {
 void Form1::carryOverFrom(const QString& programFolder) {
     const QDir from(programFolder);
     QStringList copied;
-    if (Settings::carryOver(from.filePath(ShellText::SettingsFileName), m_settingsPath))
-        copied << ShellText::SettingsFileName;
+    if (Settings::carryOver(from.filePath(MonitorText::SettingsFileName), m_settingsPath))
+        copied << MonitorText::SettingsFileName;
     for (const QString& name : {StatsCsv::FileName, StatsText::TextFileName}) {
         if (OwnFile::CopyNew(from.filePath(name), m_appFolder + name, StatsFileMode))
             copied << name;
