@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// line-warden as a program: its command line, which needs no display, and one
+// line-warden as a program: its command line and line-wardend's, which need no display, and one
 // program per folder. A second start on a folder in use asks the first to show
 // its window and ends; a lock left by a killed run does not block; programs on
 // different folders run side by side.
@@ -62,31 +62,44 @@ private slots:
 
     // What is asked for goes to standard output with status 0, bad usage to standard error with 3.
     void commandLine_data() {
+        QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("platform"); // xcb without a display would abort the program
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("said");
-        QTest::newRow("--help without a display") << QStringList{"--help"} << "xcb" << 0 << "Usage: line-warden";
-        QTest::newRow("--help with one") << QStringList{"-h"} << "offscreen" << 0 << "--folder <DIR>";
-        QTest::newRow("--version") << QStringList{"--version"} << "xcb" << 0 << "line-warden 1.0\n";
-        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "xcb" << 3 << "Unknown option 'frobnicate'";
-        QTest::newRow("an argument") << QStringList{"settings.ini"} << "xcb" << 3 << "Usage: line-warden";
+        const QString window = "line-warden", headless = "line-wardend";
+        QTest::newRow("--help without a display")
+            << window << QStringList{"--help"} << "xcb" << 0 << "Usage: line-warden";
+        QTest::newRow("--help with one") << window << QStringList{"-h"} << "offscreen" << 0 << "--folder <DIR>";
+        QTest::newRow("--version") << window << QStringList{"--version"} << "xcb" << 0 << "line-warden 1.0\n";
+        QTest::newRow("unknown option") << window << QStringList{"--frobnicate"} << "xcb" << 3
+                                        << "Unknown option 'frobnicate'";
+        QTest::newRow("an argument") << window << QStringList{"settings.ini"} << "xcb" << 3 << "Usage: line-warden";
         QTest::newRow("--folder without a folder")
-            << QStringList{"--folder"} << "xcb" << 3 << "Missing value after '--folder'";
+            << window << QStringList{"--folder"} << "xcb" << 3 << "Missing value after '--folder'";
+        QTest::newRow("--settings for the window")
+            << window << QStringList{"--settings", "x.ini"} << "xcb" << 3 << "--settings needs --headless";
+        QTest::newRow("--headless in the tray")
+            << window << QStringList{"--headless", "--tray"} << "xcb" << 3 << "--tray needs the window";
+        QTest::newRow("line-wardend --version")
+            << headless << QStringList{"--version"} << "xcb" << 0 << "line-wardend 1.0\n";
+        QTest::newRow("line-wardend has no tray")
+            << headless << QStringList{"--tray"} << "xcb" << 3 << "Unknown option 'tray'";
     }
     void commandLine() {
+        QFETCH(QString, program);
         QFETCH(QStringList, arguments);
         QFETCH(QString, platform);
         QFETCH(int, status);
         QFETCH(QString, said);
-        QProcess program;
-        program.setProcessEnvironment(environment(platform));
-        program.start(Peers::binDir() + "/line-warden", arguments);
-        QVERIFY(program.waitForFinished(ProgramWaitMs));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), status);
-        const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
-        const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+        QProcess process;
+        process.setProcessEnvironment(environment(platform));
+        process.start(Peers::binDir() + u'/' + program, arguments);
+        QVERIFY(process.waitForFinished(ProgramWaitMs));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), status);
+        const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        const QString err = QString::fromLocal8Bit(process.readAllStandardError());
         QVERIFY2((status == 0 ? out : err).contains(said), qPrintable(out + err));
         QVERIFY2((status == 0 ? err : out).isEmpty(), qPrintable(out + err));
     }
