@@ -2,13 +2,13 @@
 // line-warden as a program: its command line and line-wardend's, which need no display, and one
 // program per folder. A second start on a folder in use asks the first to show
 // its window and ends; a lock left by a killed run does not block; programs on
-// different folders run side by side.
+// different folders run side by side. The window serves its metrics.
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "Peers.h"
+#include "ExportPeers.h"
 
 #include <csignal>
 
@@ -136,6 +136,22 @@ private slots:
         QCOMPARE(again.state(), QProcess::Running);
         stop(again);
         stop(beside);
+    }
+
+    // The window serves the metrics [Export] asks for, as the headless program does.
+    void windowServesItsMetrics() {
+        const QString folder = m_dir.filePath("exported");
+        const quint16 port = Peers::freeLoopbackPort();
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(writeFile(folder + "/settings.ini", QStringLiteral("[Export]\r\nMetrics Address=127.0.0.1:%1\r\n"
+                                                                   "Line Name=home\r\n")
+                                                        .arg(port)
+                                                        .toLatin1()));
+        QProcess window;
+        start(window, {"--folder", folder});
+        const QUrl metrics(QStringLiteral("http://127.0.0.1:%1/metrics").arg(port));
+        QTRY_VERIFY_WITH_TIMEOUT(httpGet(metrics).contains("linewarden_build_info{line=\"home\""), ProgramWaitMs);
+        stop(window);
     }
 };
 
