@@ -3,7 +3,8 @@
 // router in a network namespace of the test's own and pings the router across
 // the link, so that the test makes the line change by having the router
 // ignore echoes. Prometheus scrapes it; mosquitto receives the line, goes away
-// and comes back, and sees the program leave on SIGTERM.
+// and comes back, and sees the program leave when SIGTERM ends it in the
+// middle of a collection. What it told standard error has the journal's form.
 #include "BusyboxRouter.h"
 #include "ExportPeers.h"
 #include "HeadlessProgram.h"
@@ -11,12 +12,15 @@
 #include "text/StatsCsv.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
 
 const QString Promtool = QStringLiteral("/usr/bin/promtool");
 constexpr int RecordWaitMs = 20000;
+// A collection that waits is given up after 15 s; ending must not wait for that.
+constexpr int EndWaitMs = 5000;
 
 } // namespace
 
@@ -68,13 +72,14 @@ void TestExportPeers::initTestCase() {
     LW_REQUIRE_PEER(m_router.start({}, m_netns.name(), router), m_router.whyUnavailable());
     QVERIFY2(m_broker.start(Peers::freeLoopbackPort()), qPrintable(m_broker.output()));
 
-    // The first result is DOWN, and the router answering makes the change that collects at once.
+    // The first result is DOWN, and the router answering makes the change that collects at once; only the
+    // changes the test makes collect.
     answerEchoes(false);
     m_metricsPort = Peers::freeLoopbackPort();
     QVERIFY(m_program.writeSettings(
         {"[Options]", "Ping IP=" + router, "Ping Interval=-1", "Router Username=root", "Router Password=Mango",
-         QStringLiteral("Router IP=%1 %2").arg(router).arg(m_router.port()), "StatsCheck=1", "StatsCheck Interval=1",
-         "[Export]", QStringLiteral("Metrics Address=127.0.0.1:%1").arg(m_metricsPort), "Line Name=home",
+         QStringLiteral("Router IP=%1 %2").arg(router).arg(m_router.port()), "StatsCheck=0", "[Export]",
+         QStringLiteral("Metrics Address=127.0.0.1:%1").arg(m_metricsPort), "Line Name=home",
          QStringLiteral("MQTT Broker=127.0.0.1:%1").arg(m_broker.port())}));
     QVERIFY(m_program.start());
     QTRY_VERIFY_WITH_TIMEOUT(m_program.said("<5>ping " + router + ": Down") == 1, RecordWaitMs);
@@ -162,10 +167,23 @@ void TestExportPeers::mosquittoReceives() {
     QCOMPARE(m_program.said(unreachable), qsizetype(1));
     QTRY_COMPARE(m_program.said(QStringLiteral("<6>MQTT: connected to the broker")), qsizetype(2));
 
-    QVERIFY(m_program.stop(SIGTERM));
+    // Ended while a collection waits for statistics that never come: at once, cleanly, and "offline" is said.
+    QVERIFY(m_router.stallStats());
+    answerEchoes(true);
+    QTRY_COMPARE_WITH_TIMEOUT(m_program.said("<5>ping " + m_netns.routerAddress() + ": Up"), qsizetype(2),
+                              RecordWaitMs);
+    QVERIFY(m_program.stop(SIGTERM, EndWaitMs));
     QCOMPARE(m_program.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_program.process().exitCode(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(watch.payload(availability), QByteArray("offline"), 10000);
+    QCOMPARE(records().size(), qsizetype(2));
+
+    // A priority on every line, and no time stamp of its own: the journal keeps the time.
+    const QRegularExpression journalLine(QStringLiteral("^<[0-7]>[^<]"));
+    const QRegularExpression timeStamp(QStringLiteral("\\d\\d/\\d\\d/\\d{4}|\\d\\d:\\d\\d"));
+    QVERIFY(m_program.said(QStringLiteral("<6>record: ")) == 2);
+    for (const QString& line : m_program.journal())
+        QVERIFY2(journalLine.match(line).hasMatch() && !timeStamp.match(line).hasMatch(), qPrintable(line));
 }
 
 QTEST_GUILESS_MAIN(TestExportPeers)

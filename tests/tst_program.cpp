@@ -2,15 +2,20 @@
 // line-warden as a program: its command line and line-wardend's, which need no display, and one
 // program per folder. A second start on a folder in use asks the first to show
 // its window and ends; a lock left by a killed run does not block; programs on
-// different folders run side by side. The window serves its metrics.
+// different folders run side by side. The window serves its metrics. Without
+// a window, the program leaves its settings file exactly as it was, warning
+// when others can read it, and settings it cannot use end it at once.
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "ExportPeers.h"
+#include "HeadlessProgram.h"
 
+#include <QFileInfo>
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -152,6 +157,51 @@ private slots:
         const QUrl metrics(QStringLiteral("http://127.0.0.1:%1/metrics").arg(port));
         QTRY_VERIFY_WITH_TIMEOUT(httpGet(metrics).contains("linewarden_build_info{line=\"home\""), ProgramWaitMs);
         stop(window);
+    }
+
+    void settingsAreLeftAlone_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("readable by others: a warning") << 0644 << true;
+        QTest::newRow("owner and group only, as the service keeps it") << 0640 << false;
+    }
+    void settingsAreLeftAlone() {
+        QFETCH(int, mode);
+        HeadlessProgram program;
+        QVERIFY(program.writeSettings({"[Options]", "Ping IP=127.0.0.1", "Ping Interval=-1", "Router IP=127.0.0.1 1"}));
+        QVERIFY(::chmod(qPrintable(program.settingsPath()), mode_t(mode)) == 0);
+        const QDateTime modified = QFileInfo(program.settingsPath()).lastModified();
+        QVERIFY(program.start());
+        QTRY_VERIFY_WITH_TIMEOUT(program.said("<6>Line Warden 1.0 watches the line") == 1, ProgramWaitMs);
+        QVERIFY(program.stop(SIGTERM));
+        QCOMPARE(program.process().exitCode(), 0);
+        QTEST(program.said(QStringLiteral("<4>%1 holds the router password and every user of this machine can read "
+                                          "it: chmod o-r")
+                               .arg(program.settingsPath())) == 1,
+              "warned");
+        QCOMPARE(QFileInfo(program.settingsPath()).lastModified(), modified);
+        struct stat status {};
+        QVERIFY(::stat(qPrintable(program.settingsPath()), &status) == 0);
+        QCOMPARE(int(status.st_mode & 07777), mode);
+    }
+
+    void refusesWhatItCannotUse_data() {
+        QTest::addColumn<QStringList>("settings"); // none: no file
+        QTest::addColumn<QString>("said");
+        QTest::newRow("no settings file") << QStringList() << "<3>the settings cannot be read from";
+        QTest::newRow("a ping interval the countdown cannot show")
+            << QStringList{"[Options]", "Ping IP=127.0.0.1", "Ping Interval=40000"}
+            << "<3>pinging cannot start, so nothing is watched";
+    }
+    void refusesWhatItCannotUse() {
+        QFETCH(QStringList, settings);
+        QFETCH(QString, said);
+        HeadlessProgram program;
+        QVERIFY(settings.isEmpty() || program.writeSettings(settings));
+        QVERIFY(program.start());
+        QVERIFY(program.process().waitForFinished(ProgramWaitMs));
+        QCOMPARE(program.process().exitCode(), 1);
+        QTRY_COMPARE(program.said(said), qsizetype(1));
     }
 };
 

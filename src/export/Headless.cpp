@@ -9,6 +9,7 @@
 #include "monitor/MonitorText.h"
 #include "monitor/TerminationSignals.h"
 #include "reachability/PingMonitor.h"
+#include "statistics/StatsRecords.h"
 #include "text/AppFolder.h"
 #include "text/ExitStatus.h"
 
@@ -54,8 +55,12 @@ int Run(const CommandLine& line, int& argc, char* argv[]) {
     host.warned = [&core](const QString& text) { core.Report(text); };
     QObject::connect(&core, &MonitorCore::noticed,
                      [](const QString&, const QString& text) { JournalLog::Write(Priority::Warning, text); });
-    QObject::connect(&core.Stats(), &StatsCollector::recordShown,
-                     [](const QString& record) { JournalLog::Write(Priority::Info, record); });
+    // The journal keeps the time: the record's values alone.
+    QObject::connect(&core.Stats(), &StatsCollector::recordWritten,
+                     [](const LineStats& stats, const QString& pingStateText, bool changed) {
+                         JournalLog::Write(Priority::Info, MonitorText::RecordNow.arg(StatsRecords::StatsTextValues(
+                                                               stats, pingStateText, changed)));
+                     });
     QObject::connect(&core.Monitor(), &PingMonitor::pingStateTextChanged, [&host](const QString& state) {
         JournalLog::Write(Priority::Notice, MonitorText::PingStateNow.arg(host.PingAddress(), state));
     });

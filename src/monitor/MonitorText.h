@@ -51,6 +51,7 @@ inline const QString SettingsReadableByOthers =
     QStringLiteral("%1 holds the router password and every user of this machine can read it: chmod o-r %1");
 inline const QString NothingToWatch = QStringLiteral("pinging cannot start, so nothing is watched");
 inline const QString PingStateNow = QStringLiteral("ping %1: %2");
+inline const QString RecordNow = QStringLiteral("record: %1");
 
 // A second start on a folder in use.
 inline const QString FolderInUse = QStringLiteral("Line Warden already runs on %1 (process %2)");
