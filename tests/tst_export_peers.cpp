@@ -172,7 +172,7 @@ void TestExportPeers::mosquittoReceives() {
     answerEchoes(true);
     QTRY_COMPARE_WITH_TIMEOUT(m_program.said("<5>ping " + m_netns.routerAddress() + ": Up"), qsizetype(2),
                               RecordWaitMs);
-    QVERIFY(m_program.stop(SIGTERM, EndWaitMs));
+    QVERIFY(m_program.stop(EndWaitMs));
     QCOMPARE(m_program.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_program.process().exitCode(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(watch.payload(availability), QByteArray("offline"), 10000);

@@ -173,7 +173,7 @@ private slots:
         const QDateTime modified = QFileInfo(program.settingsPath()).lastModified();
         QVERIFY(program.start());
         QTRY_VERIFY_WITH_TIMEOUT(program.said("<6>Line Warden 1.0 watches the line") == 1, ProgramWaitMs);
-        QVERIFY(program.stop(SIGTERM));
+        QVERIFY(program.stop());
         QCOMPARE(program.process().exitCode(), 0);
         QTEST(program.said(QStringLiteral("<4>%1 holds the router password and every user of this machine can read "
                                           "it: chmod o-r")

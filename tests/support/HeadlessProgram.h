@@ -10,8 +10,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <csignal>
-
 class HeadlessProgram {
 public:
     HeadlessProgram() {
@@ -21,7 +19,6 @@ public:
                 m_journal << QString::fromLocal8Bit(m_pending.left(end));
         });
     }
-    ~HeadlessProgram() { stop(SIGKILL); }
 
     QString settingsPath() const { return m_dir.filePath(QStringLiteral("line.ini")); }
     QString folder() const { return m_dir.filePath(QStringLiteral("state")); }
@@ -33,21 +30,17 @@ public:
                file.write(lines.join(QStringLiteral("\r\n")).toLocal8Bit() + "\r\n") > 0;
     }
 
-    // Starts line-warden --headless --settings … --folder … and the given arguments.
-    bool start(const QStringList& arguments = {}) {
-        m_process.setProgram(Peers::binDir() + QStringLiteral("/line-warden"));
-        m_process.setArguments(QStringList{QStringLiteral("--headless"), QStringLiteral("--settings"), settingsPath(),
-                                           QStringLiteral("--folder"), folder()} +
-                               arguments);
-        m_process.start();
+    // Starts line-warden --headless --settings … --folder …; QProcess kills it at the latest when it goes.
+    bool start() {
+        m_process.start(Peers::binDir() + QStringLiteral("/line-warden"),
+                        {QStringLiteral("--headless"), QStringLiteral("--settings"), settingsPath(),
+                         QStringLiteral("--folder"), folder()});
         return m_process.waitForStarted(10000);
     }
 
-    // Asks it to end with this signal and waits, bounded, until it has.
-    bool stop(int signal = SIGTERM, int ms = 10000) {
-        if (m_process.state() == QProcess::NotRunning)
-            return true;
-        ::kill(pid_t(m_process.processId()), signal);
+    // Ends it with SIGTERM, as systemctl stop does, and waits, bounded, until it has.
+    bool stop(int ms = 10000) {
+        m_process.terminate();
         return m_process.waitForFinished(ms);
     }
 
