@@ -3,7 +3,7 @@
 // to the closed answer, over loopback; and resident memory while 1,000
 // records are published with no broker running (limit: no growth beyond
 // noise, as only the latest payload of each topic is kept).
-#include "FakeLineSources.h"
+#include "SampleStats.h"
 #include "MetricsEndpoint.h"
 #include "MqttPublisher.h"
 #include "Peers.h"

@@ -125,7 +125,7 @@ int main(int argc, char* argv[]) {
                 qlonglong(openDescriptors()));
 
     CoreRig rig;
-    rig.window.login.router = SshScheme + netns.routerAddress();
+    rig.host.settings.RouterIP = SshScheme + netns.routerAddress();
     const double firstCollection = collection(rig.core); // its host key is remembered here
     samples.clear();
     for (int run = 1; run <= Runs; ++run) {

@@ -3,16 +3,20 @@
 // the MQTT state message, the metrics endpoint against hostile peers, and the
 // wiring to a collector and a ping monitor.
 #include "ExportSettings.h"
-#include "FakeLineSources.h"
+#include "FakePingProbe.h"
 #include "LineExport.h"
 #include "MqttMessages.h"
 #include "Peers.h"
 #include "RequestGate.h"
+#include "SampleStats.h"
+#include "monitor/HeadlessHost.h"
+#include "reachability/PingMonitor.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
 
@@ -253,8 +257,11 @@ void TestExport::wiring() {
     LineExport exports(ExportSettings::fromValues(values, {}), QStringLiteral("Line Warden"));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^MQTT: the broker at 127.0.0.1:")));
     QVERIFY(exports.start());
-    FakeCollector collector;
-    FakeMonitor monitor;
+    QTemporaryDir folder;
+    HeadlessHost host{{}};
+    MonitorCore core(folder.path(), host, host, host, std::make_unique<FakePingProbe>());
+    StatsCollector& collector = core.Stats();
+    PingMonitor& monitor = core.Monitor();
     exports.connectTo(collector, monitor);
     QSignalSpy attempts(exports.mqtt(), &MqttPublisher::attemptFailed);
 

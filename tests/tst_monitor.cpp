@@ -102,7 +102,7 @@ private slots:
         BusyboxRouter router;
         LW_REQUIRE_PEER(router.start(), router.whyUnavailable());
         CoreRig c;
-        c.window.login.router = u"127.0.0.1 %1"_s.arg(router.port());
+        c.host.settings.RouterIP = u"127.0.0.1 %1"_s.arg(router.port());
         c.core.Stats().setTimeLimit(StalledTimeLimit);
         c.core.Monitor().Start();
         c.ping(true); // the first result: no collection

@@ -1,17 +1,23 @@
 // SPDX-License-Identifier: MIT
-// line-warden as a program: its command line, which needs no display, and one
+// line-warden as a program: its command line and line-wardend's, which need no display, and one
 // program per folder. A second start on a folder in use asks the first to show
 // its window and ends; a lock left by a killed run does not block; programs on
-// different folders run side by side.
+// different folders run side by side. The window serves its metrics. Without
+// a window, the program leaves its settings file exactly as it was, warning
+// when others can read it, and settings it cannot use end it at once.
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "ExportPeers.h"
+#include "HeadlessProgram.h"
 #include "Peers.h"
 #include "RouterSim.h"
 
+#include <QFileInfo>
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -63,31 +69,44 @@ private slots:
 
     // What is asked for goes to standard output with status 0, bad usage to standard error with 3.
     void commandLine_data() {
+        QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("platform"); // xcb without a display would abort the program
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("said");
-        QTest::newRow("--help without a display") << QStringList{"--help"} << "xcb" << 0 << "Usage: line-warden";
-        QTest::newRow("--help with one") << QStringList{"-h"} << "offscreen" << 0 << "--folder <DIR>";
-        QTest::newRow("--version") << QStringList{"--version"} << "xcb" << 0 << "line-warden 1.0\n";
-        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "xcb" << 3 << "Unknown option 'frobnicate'";
-        QTest::newRow("an argument") << QStringList{"settings.ini"} << "xcb" << 3 << "Usage: line-warden";
+        const QString window = "line-warden", headless = "line-wardend";
+        QTest::newRow("--help without a display")
+            << window << QStringList{"--help"} << "xcb" << 0 << "Usage: line-warden";
+        QTest::newRow("--help with one") << window << QStringList{"-h"} << "offscreen" << 0 << "--folder <DIR>";
+        QTest::newRow("--version") << window << QStringList{"--version"} << "xcb" << 0 << "line-warden 1.0\n";
+        QTest::newRow("unknown option") << window << QStringList{"--frobnicate"} << "xcb" << 3
+                                        << "Unknown option 'frobnicate'";
+        QTest::newRow("an argument") << window << QStringList{"settings.ini"} << "xcb" << 3 << "Usage: line-warden";
         QTest::newRow("--folder without a folder")
-            << QStringList{"--folder"} << "xcb" << 3 << "Missing value after '--folder'";
+            << window << QStringList{"--folder"} << "xcb" << 3 << "Missing value after '--folder'";
+        QTest::newRow("--settings for the window")
+            << window << QStringList{"--settings", "x.ini"} << "xcb" << 3 << "--settings needs --headless";
+        QTest::newRow("--headless in the tray")
+            << window << QStringList{"--headless", "--tray"} << "xcb" << 3 << "--tray needs the window";
+        QTest::newRow("line-wardend --version")
+            << headless << QStringList{"--version"} << "xcb" << 0 << "line-wardend 1.0\n";
+        QTest::newRow("line-wardend has no tray")
+            << headless << QStringList{"--tray"} << "xcb" << 3 << "Unknown option 'tray'";
     }
     void commandLine() {
+        QFETCH(QString, program);
         QFETCH(QStringList, arguments);
         QFETCH(QString, platform);
         QFETCH(int, status);
         QFETCH(QString, said);
-        QProcess program;
-        program.setProcessEnvironment(environment(platform));
-        program.start(Peers::binDir() + "/line-warden", arguments);
-        QVERIFY(program.waitForFinished(ProgramWaitMs));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), status);
-        const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
-        const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+        QProcess process;
+        process.setProcessEnvironment(environment(platform));
+        process.start(Peers::binDir() + u'/' + program, arguments);
+        QVERIFY(process.waitForFinished(ProgramWaitMs));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), status);
+        const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        const QString err = QString::fromLocal8Bit(process.readAllStandardError());
         QVERIFY2((status == 0 ? out : err).contains(said), qPrintable(out + err));
         QVERIFY2((status == 0 ? err : out).isEmpty(), qPrintable(out + err));
     }
@@ -164,6 +183,67 @@ private slots:
         QCOMPARE(again.state(), QProcess::Running);
         stop(again);
         stop(beside);
+    }
+
+    // The window serves the metrics [Export] asks for, as the headless program does.
+    void windowServesItsMetrics() {
+        const QString folder = m_dir.filePath("exported");
+        const quint16 port = Peers::freeLoopbackPort();
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(writeFile(folder + "/settings.ini", QStringLiteral("[Export]\r\nMetrics Address=127.0.0.1:%1\r\n"
+                                                                   "Line Name=home\r\n")
+                                                        .arg(port)
+                                                        .toLatin1()));
+        QProcess window;
+        start(window, {"--folder", folder});
+        const QUrl metrics(QStringLiteral("http://127.0.0.1:%1/metrics").arg(port));
+        QTRY_VERIFY_WITH_TIMEOUT(httpGet(metrics).contains("linewarden_build_info{line=\"home\""), ProgramWaitMs);
+        stop(window);
+    }
+
+    void settingsAreLeftAlone_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("readable by others: a warning") << 0644 << true;
+        QTest::newRow("owner and group only, as the service keeps it") << 0640 << false;
+    }
+    void settingsAreLeftAlone() {
+        QFETCH(int, mode);
+        HeadlessProgram program;
+        QVERIFY(program.writeSettings({"[Options]", "Ping IP=127.0.0.1", "Ping Interval=-1", "Router IP=127.0.0.1 1"}));
+        QVERIFY(::chmod(qPrintable(program.settingsPath()), mode_t(mode)) == 0);
+        const QDateTime modified = QFileInfo(program.settingsPath()).lastModified();
+        QVERIFY(program.start());
+        QTRY_VERIFY_WITH_TIMEOUT(program.said("<6>Line Warden 1.0 watches the line") == 1, ProgramWaitMs);
+        QVERIFY(program.stop());
+        QCOMPARE(program.process().exitCode(), 0);
+        QTEST(program.said(QStringLiteral("<4>%1 holds the router password and every user of this machine can read "
+                                          "it: chmod o-r")
+                               .arg(program.settingsPath())) == 1,
+              "warned");
+        QCOMPARE(QFileInfo(program.settingsPath()).lastModified(), modified);
+        struct stat status {};
+        QVERIFY(::stat(qPrintable(program.settingsPath()), &status) == 0);
+        QCOMPARE(int(status.st_mode & 07777), mode);
+    }
+
+    void refusesWhatItCannotUse_data() {
+        QTest::addColumn<QStringList>("settings"); // none: no file
+        QTest::addColumn<QString>("said");
+        QTest::newRow("no settings file") << QStringList() << "<3>the settings cannot be read from";
+        QTest::newRow("a ping interval the countdown cannot show")
+            << QStringList{"[Options]", "Ping IP=127.0.0.1", "Ping Interval=40000"}
+            << "<3>pinging cannot start, so nothing is watched";
+    }
+    void refusesWhatItCannotUse() {
+        QFETCH(QStringList, settings);
+        QFETCH(QString, said);
+        HeadlessProgram program;
+        QVERIFY(settings.isEmpty() || program.writeSettings(settings));
+        QVERIFY(program.start());
+        QVERIFY(program.process().waitForFinished(ProgramWaitMs));
+        QCOMPARE(program.process().exitCode(), 1);
+        QTRY_COMPARE(program.said(said), qsizetype(1));
     }
 };
 

@@ -87,7 +87,8 @@ struct SshCore : CoreRig {
     QSignalSpy failed{&core.Stats(), &StatsCollector::collectionFailed};
 
     SshCore(const QString& address, const QString& password) {
-        window.login = {SshScheme + address, u"root"_s, password};
+        host.settings.RouterIP = SshScheme + address;
+        host.settings.RouterPassword = password;
     }
     QStringList log() const { return file(u"line-warden.log"_s).split(u"\r\n"_s, Qt::SkipEmptyParts); }
     // One collection, ended with a record or without.

@@ -2,8 +2,10 @@
 #include "ExportSettings.h"
 
 #include "ExportText.h"
+#include "text/IniFile.h"
 
 #include <QRegularExpression>
+#include <QSysInfo>
 #include <optional>
 
 const QStringList ExportSettings::Keys = {ExportText::MetricsAddressKey, ExportText::LineNameKey, ExportText::BrokerKey,
@@ -115,4 +117,9 @@ ExportSettings ExportSettings::fromValues(const QStringList& values, const QStri
         }
     }
     return settings;
+}
+
+ExportSettings ExportSettings::read(const QString& path) {
+    const QStringList values = modMisc::ReadIniValues(ExportText::Section, Keys, path).value_or(QStringList());
+    return fromValues(values, QSysInfo::machineHostName());
 }

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
-// What the [Export] section of settings.ini asks for, checked. The caller
-// reads the section's values (in the order of Keys) and hands them over as
-// texts; a value that cannot be used switches its export off with a message
-// that says why, and never stops the program.
+// What the [Export] section of settings.ini asks for, checked. A value that
+// cannot be used switches its export off with a message that says why, and
+// never stops the program.
 #pragma once
 
 #include <QHostAddress>
@@ -37,6 +36,8 @@ struct ExportSettings {
     // values[i] is the value of Keys[i]; missing values count as empty.
     // hostName is the default line name.
     static ExportSettings fromValues(const QStringList& values, const QString& hostName);
+    // The [Export] section of the settings file at path; the line is named after this machine by default.
+    static ExportSettings read(const QString& path);
 };
 
 // "host:port", with an IPv6 address in brackets, as the settings write it.

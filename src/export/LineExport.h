@@ -11,6 +11,9 @@
 
 #include <QObject>
 
+class PingMonitor;
+class StatsCollector;
+
 class LineExport : public QObject {
     Q_OBJECT
 
@@ -25,19 +28,8 @@ public:
     MetricsEndpoint* metrics() const { return m_metrics; }
     MqttPublisher* mqtt() const { return m_mqtt; }
 
-    // Collector and Monitor are StatsCollector and PingMonitor, or anything
-    // with their signals.
-    template <class Collector, class Monitor> void connectTo(Collector& collector, Monitor& monitor) const {
-        if (m_metrics) {
-            connect(&collector, &Collector::recordWritten, m_metrics, &MetricsEndpoint::recordWritten);
-            connect(&collector, &Collector::collectionFailed, m_metrics, &MetricsEndpoint::collectionFailed);
-            connect(&monitor, &Monitor::pinged, m_metrics, &MetricsEndpoint::pinged);
-        }
-        if (m_mqtt) {
-            connect(&collector, &Collector::recordWritten, m_mqtt, &MqttPublisher::recordWritten);
-            connect(&monitor, &Monitor::pingStateTextChanged, m_mqtt, &MqttPublisher::pingStateTextChanged);
-        }
-    }
+    // Hands the exports every record, failed collection and probe.
+    void connectTo(StatsCollector& collector, PingMonitor& monitor) const;
 
 private:
     ExportSettings m_settings;

@@ -7,6 +7,7 @@
 #include "statistics/ModelText.h"
 #include "statistics/RouterModels.h"
 #include "text/AppFolder.h"
+#include "text/IniFile.h"
 
 #include <QTimer>
 
@@ -27,10 +28,8 @@ MonitorCore::MonitorCore(QString folder, PingWindow& window, PingTray& tray, Inp
       m_probe(probe ? std::move(probe) : std::make_unique<IcmpProbe>()), m_control(new TarnTelnet(this)),
       m_tmrPing(namedTimer("tmrPing", periods.ping, this)), m_tmrStats(namedTimer("tmrStats", periods.stats, this)) {
     setObjectName(QStringLiteral("MonitorCore"));
-    // Not shown to the user. Over SSH a router's first key is trusted and
-    // remembered, and the user told; a changed key is always refused.
+    // Not shown to the user.
     m_control->setObjectName(QStringLiteral("TarnTelnet1"));
-    m_control->setSshAcceptNewHostKey(true);
     UseSshSettings(SshSettings::fromValues({}, m_folder));
     m_monitor = std::make_unique<PingMonitor>(m_tmrPing, *m_probe, window, tray, MonitorText::AppTitle);
     m_stats = new StatsCollector(
@@ -69,12 +68,16 @@ MonitorCore::MonitorCore(QString folder, PingWindow& window, PingTray& tray, Inp
 MonitorCore::~MonitorCore() = default;
 
 void MonitorCore::UseSshSettings(const SshSettings& settings) {
-    m_control->setSshKeyFile(settings.keyFile);
-    m_control->setSshKnownHosts(settings.knownHosts);
+    settings.applyTo(*m_control);
 }
 
 void MonitorCore::Report(const QString& text) {
-    emit noticed(m_log.Write(text, QDateTime::currentDateTime()));
+    emit noticed(m_log.Write(text, QDateTime::currentDateTime()), text);
+}
+
+void MonitorCore::UseSettingsFile(const QString& path) {
+    UseRouterModel(modMisc::ReadIniValue(ModelText::RouterSection, ModelText::ModelKey, path));
+    UseSshSettings(SshSettings::read(path, m_folder));
 }
 
 void MonitorCore::UseRouterModel(const QString& setting) {

@@ -64,10 +64,13 @@ public:
     // RouterModels::Choose, a relative path from the folder). One that cannot be
     // used is reported, and no collection runs.
     void UseRouterModel(const QString& setting);
+    // Both of the above from the settings file at path, as every host reads it
+    // once at start: [Router] Model and [SSH].
+    void UseSettingsFile(const QString& path);
 
 signals:
-    // A line just written to line-warden.log: the time, a TAB, the text.
-    void noticed(const QString& line);
+    // A line just written to line-warden.log (the time, a TAB, the text), and its text alone.
+    void noticed(const QString& line, const QString& text);
 
 private:
     QString m_folder;

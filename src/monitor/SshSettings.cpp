@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "SshSettings.h"
 
+#include "script_engine/TarnTelnet.h"
+#include "text/IniFile.h"
+
 #include <QDir>
 
 const QString SshSettings::Section = QStringLiteral("SSH");
@@ -26,4 +29,14 @@ SshSettings SshSettings::fromValues(const QStringList& values, const QString& fo
     if (settings.knownHosts.isEmpty())
         settings.knownHosts = pathIn(folder, KnownHostsFileName);
     return settings;
+}
+
+SshSettings SshSettings::read(const QString& path, const QString& folder) {
+    return fromValues(modMisc::ReadIniValues(Section, Keys, path).value_or(QStringList()), folder);
+}
+
+void SshSettings::applyTo(TarnTelnet& control) const {
+    control.setSshKeyFile(keyFile);
+    control.setSshKnownHosts(knownHosts);
+    control.setSshAcceptNewHostKey(true);
 }

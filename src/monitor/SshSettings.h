@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+class TarnTelnet;
+
 struct SshSettings {
     static const QString Section;
     // The keys of [SSH], in the order fromValues takes their values.
@@ -23,4 +25,10 @@ struct SshSettings {
     // relative path lies in folder, the program's folder; "~/" stands for the
     // home folder.
     static SshSettings fromValues(const QStringList& values, const QString& folder);
+    // The section of the settings file at path; as fromValues.
+    static SshSettings read(const QString& path, const QString& folder);
+
+    // Gives the control these files. A router's first key is trusted and
+    // remembered, and the user told; a changed key is always refused.
+    void applyTo(TarnTelnet& control) const;
 };

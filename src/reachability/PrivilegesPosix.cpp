@@ -37,11 +37,16 @@ bool DropPrivileges() {
     for (unsigned long cap = 0; ::prctl(PR_CAPBSET_READ, cap, 0, 0, 0) >= 0; ++cap)
         ::prctl(PR_CAPBSET_DROP, cap, 0, 0, 0); // refused without CAP_SETPCAP: the set then stays
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct held[_LINUX_CAPABILITY_U32S_3] = {};
+    ::syscall(SYS_capget, &header, held);
     __user_cap_data_struct none[_LINUX_CAPABILITY_U32S_3] = {};
     if (::syscall(SYS_capset, &header, none) != 0)
         return failed("its capabilities");
-        // The process stays undumpable, as starting with a capability made it: a debugger
-        // of the user's could otherwise take over the raw socket it keeps.
+    // A debugger of the user's could otherwise take over the raw socket the
+    // process keeps. A file capability made it undumpable already; an ambient
+    // one, as a service is given, does not.
+    if ((held[0].permitted | held[1].permitted) != 0)
+        ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
 #endif
     return true;
 }

@@ -10,9 +10,7 @@
 #include "notify/Notifier.h"
 #include "reachability/PingMonitor.h"
 #include "reachability/PingText.h"
-#include "statistics/ModelText.h"
 #include "statistics/StatsText.h"
-#include "text/IniFile.h"
 #include "text/OwnFile.h"
 #include "text/StatsCsv.h"
 
@@ -128,7 +126,7 @@ Form1::Form1(modMisc::AppFolders folders, std::unique_ptr<TrayBackend> tray, std
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_icons(loadIcons()), m_folders(std::move(folders)), m_appFolder(m_folders.chosen()),
-      m_settingsPath(m_appFolder + ShellText::SettingsFileName), m_sysTray(std::move(tray)) {
+      m_settingsPath(m_appFolder + MonitorText::SettingsFileName), m_sysTray(std::move(tray)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(MonitorText::AppTitle);
     setWindowIcon(m_icons.imgNormal);
@@ -235,8 +233,8 @@ void Form1::fillControls(const Settings& settings) {
 void Form1::carryOverFrom(const QString& programFolder) {
     const QDir from(programFolder);
     QStringList copied;
-    if (Settings::carryOver(from.filePath(ShellText::SettingsFileName), m_settingsPath))
-        copied << ShellText::SettingsFileName;
+    if (Settings::carryOver(from.filePath(MonitorText::SettingsFileName), m_settingsPath))
+        copied << MonitorText::SettingsFileName;
     for (const QString& name : {StatsCsv::FileName, StatsText::TextFileName}) {
         if (OwnFile::CopyNew(from.filePath(name), m_appFolder + name, StatsFileMode))
             copied << name;
@@ -252,9 +250,7 @@ void Form1::Form_Load() {
         fillControls(*settings);
     else if (QFileInfo::exists(m_settingsPath))
         m_core->Report(ShellText::SettingsUnreadable.arg(m_settingsPath));
-    m_core->UseRouterModel(modMisc::ReadIniValue(ModelText::RouterSection, ModelText::ModelKey, m_settingsPath));
-    if (const auto ssh = modMisc::ReadIniValues(SshSettings::Section, SshSettings::Keys, m_settingsPath))
-        m_core->UseSshSettings(SshSettings::fromValues(*ssh, m_appFolder));
+    m_core->UseSettingsFile(m_settingsPath);
 
     // What the desktop does not show, the tray's balloon does while the window sits there.
     Notifier& notifier = StartNotifier(*m_core, m_settingsPath, QDBusConnection::sessionBus());

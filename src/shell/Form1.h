@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "Icons.h"
-#include "Settings.h"
+#include "monitor/Settings.h"
 #include "modSysTray.h"
 #include "monitor/MonitorCore.h"
 #include "text/AppFolder.h"

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "ProbeRouter.h"
 
-#include "Settings.h"
 #include "ShellText.h"
+#include "monitor/MonitorText.h"
 #include "monitor/RouterProbe.h"
+#include "monitor/Settings.h"
+#include "monitor/SshSettings.h"
 #include "script_engine/TarnTelnet.h"
 #include "text/AppFolder.h"
 
@@ -13,9 +15,10 @@
 
 int ProbeRouter(int& argc, char* argv[], const QString& givenFolder) {
     QCoreApplication app(argc, argv);
-    const QString settingsPath = modMisc::AppFolders::standard(givenFolder).chosen() + ShellText::SettingsFileName;
+    const QString folder = modMisc::AppFolders::standard(givenFolder).chosen();
+    const QString settingsPath = folder + MonitorText::SettingsFileName;
     // Without a settings file, the window's first values are the settings.
-    const std::optional<Settings> settings = Settings::load(settingsPath);
+    const std::optional<Settings> settings = Settings::read(settingsPath);
     const StatsCollector::RouterLogin login =
         settings ? StatsCollector::RouterLogin{settings->RouterIP, settings->RouterUsername, settings->RouterPassword}
                  : StatsCollector::RouterLogin{ShellText::DefaultRouterIP, ShellText::DefaultRouterUsername,
@@ -24,6 +27,7 @@ int ProbeRouter(int& argc, char* argv[], const QString& givenFolder) {
     TarnTelnet control;
     control.setSshUser(login.user);
     control.setSshPassword(login.password);
+    SshSettings::read(settingsPath, folder).applyTo(control);
     RouterProbe probe(control, login, settingsPath);
     QObject::connect(&probe, &RouterProbe::said, [](const QString& line) {
         std::puts(qPrintable(line));

@@ -23,17 +23,6 @@ inline const QString MenuCaption = QStringLiteral("System Tray Menu");
 inline const QString MenuOpen = QStringLiteral("Open Line Warden");
 inline const QString MenuExit = QStringLiteral("Exit");
 
-// The settings file
-inline const QString SettingsFileName = QStringLiteral("settings.ini");
-inline const QString SettingsSection = QStringLiteral("Options");
-inline const QString KeyPingIP = QStringLiteral("Ping IP");
-inline const QString KeyPingInterval = QStringLiteral("Ping Interval");
-inline const QString KeyRouterUsername = QStringLiteral("Router Username");
-inline const QString KeyRouterPassword = QStringLiteral("Router Password");
-inline const QString KeyRouterIP = QStringLiteral("Router IP");
-inline const QString KeyStatsCheck = QStringLiteral("StatsCheck");
-inline const QString KeyStatsCheckInterval = QStringLiteral("StatsCheck Interval");
-
 // Notices when settings.ini is not where the user keeps it, or cannot be kept
 inline const QString SettingsUnreadable =
     QStringLiteral("%1 cannot be read: the boxes show their first values, and it will not be overwritten.");

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "Form1.h"
+#include "LineExport.h"
 #include "ProbeRouter.h"
 #include "monitor/CommandLine.h"
 #include "monitor/FolderLock.h"
@@ -10,20 +11,17 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <unistd.h>
 
 namespace {
 
 // The window whose settings are written if the program exits without closing it.
 Form1* running = nullptr;
-
-QStringList argumentList(int argc, char* argv[]) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    return arguments;
-}
 
 void print(std::FILE* stream, const QString& text) {
     std::fputs(qPrintable(text), stream);
@@ -43,17 +41,35 @@ int refuseSecondStart(const FolderLock& lock, const QString& folder) {
     return ExitStatus::Failed;
 }
 
+// Without a window Line Warden is line-wardend, which links no window code.
+// It is started in this process's place, with the same arguments and whatever
+// the process was granted, so that it keeps the raw socket and gives up the
+// rest first thing, as this program would. It lies beside this program's own
+// file as the kernel knows it, whatever argv[0] says. Returns only when it
+// could not be started.
+int becomeHeadless(char* argv[]) {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::filesystem::path headless = self.parent_path() / MonitorText::HeadlessProgramName.toStdString();
+    if (!error)
+        ::execv(headless.c_str(), argv);
+    const QString why = QString::fromLocal8Bit(error ? error.message().c_str() : std::strerror(errno));
+    print(stderr, MonitorText::HeadlessNotStarted.arg(QString::fromStdString(headless.string()), why) + u'\n');
+    return ExitStatus::Failed;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Plain text work, before the display is opened: --help, --version, bad
+    // usage and --headless need none, and the last keeps the privileges for line-wardend.
+    const CommandLine line = CommandLine::parse(argc, argv);
+    if (line.headless && !line.exitStatus)
+        return becomeHeadless(argv);
     if (!modPing::KeepRawSocketThenDropPrivileges())
         return ExitStatus::Failed;
-    // Read before the display is opened: --help, --version and bad usage need none.
-    const CommandLine line = CommandLine::parse(argumentList(argc, argv));
-    if (line.exitStatus) {
-        print(*line.exitStatus == ExitStatus::Done ? stdout : stderr, line.message);
-        return *line.exitStatus;
-    }
+    if (line.exitStatus)
+        return line.End();
     if (line.probeRouter)
         return ProbeRouter(argc, argv, line.folder);
 
@@ -94,6 +110,11 @@ int main(int argc, char* argv[]) {
         if (running)
             running->UnloadWithoutDisplay();
     });
+
+    // The exports [Export] asks for; a broker's last words are sent as the window goes.
+    LineExport exports(ExportSettings::read(form.SettingsPath()), MonitorText::AppTitle);
+    exports.connectTo(form.Core().Stats(), form.Core().Monitor());
+    exports.start();
 
     if (line.start)
         form.StartPinging();

@@ -30,12 +30,15 @@ QString StatsCsvRecord(const LineStats& stats, const QString& pingStateText, con
 
 QString StatsTextRecord(const LineStats& stats, const QString& pingStateText, bool pingStateChanged,
                         const QDateTime& when) {
+    return StatsCsv::TimeStamp(when) + u'\t' + StatsTextValues(stats, pingStateText, pingStateChanged);
+}
+
+QString StatsTextValues(const LineStats& stats, const QString& pingStateText, bool pingStateChanged) {
     const LineStats s = AsWritten(stats);
-    QString record = StatsCsv::TimeStamp(when) + u'\t' + s.DsRate + StatsText::FieldSeparator + s.DsMargin +
-                     StatsText::FieldSeparator + pingStateText;
+    QString values = s.DsRate + StatsText::FieldSeparator + s.DsMargin + StatsText::FieldSeparator + pingStateText;
     if (pingStateChanged)
-        record += StatsText::ChangedMark;
-    return record;
+        values += StatsText::ChangedMark;
+    return values;
 }
 
 void AppendToAppFile(const QString& folder, const QString& line, const QString& fileName) {

@@ -17,10 +17,11 @@ LineStats AsWritten(const LineStats& stats);
 // and margin, and the last ping result, joined by "," without quoting.
 QString StatsCsvRecord(const LineStats& stats, const QString& pingStateText, const QDateTime& when);
 
-// For stats.txt and the output box: time stamp, TAB, downstream rate and margin,
-// the last ping result, and ", Changed" when reachability changed meanwhile.
+// For stats.txt and the output box: time stamp, TAB, then StatsTextValues.
 QString StatsTextRecord(const LineStats& stats, const QString& pingStateText, bool pingStateChanged,
                         const QDateTime& when);
+// Downstream rate and margin, the last ping result, and ", Changed" when reachability changed meanwhile.
+QString StatsTextValues(const LineStats& stats, const QString& pingStateText, bool pingStateChanged);
 
 // Appends the line and CR LF to folder/fileName in the system's 8-bit code page,
 // creating the file when it is missing; what is there but not a regular file

@@ -38,13 +38,13 @@ BusyboxRouter::~BusyboxRouter() {
     stop();
 }
 
-bool BusyboxRouter::start(const QString& statsFile, const QString& netns) {
+bool BusyboxRouter::start(const QString& statsFile, const QString& netns, const QString& address) {
     stop();
     const QString stats = statsOrSample(statsFile);
     for (int attempt = 0; attempt < Attempts; ++attempt) {
         m_port = freePort();
         m_dir = newDir();
-        if (m_port != 0 && runScript({QStringLiteral("start"), m_dir, QString::number(m_port), stats, netns}))
+        if (m_port != 0 && runScript({QStringLiteral("start"), m_dir, QString::number(m_port), stats, netns, address}))
             return true;
         stop();
     }

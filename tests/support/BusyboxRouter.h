@@ -15,9 +15,9 @@ public:
     ~BusyboxRouter();
 
     // Builds the chroot (with the given statistics file, or the sample one)
-    // and starts telnetd, in the named network namespace if one is given.
-    // Returns once it listens.
-    bool start(const QString& statsFile = {}, const QString& netns = {});
+    // and starts telnetd on a free port of 127.0.0.1, or of address in the
+    // named network namespace if one is given. Returns once it listens.
+    bool start(const QString& statsFile = {}, const QString& netns = {}, const QString& address = {});
     // Builds the chroot with a new host key and starts dropbear on address:22
     // inside netns. root logs in with the telnet password or a key of authorizedKeys.
     bool startSsh(const QString& netns, const QString& address, const QString& authorizedKeys = {},

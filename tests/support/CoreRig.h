@@ -1,20 +1,22 @@
 // SPDX-License-Identifier: MIT
-// The core in a temporary folder of its own, hosted by a QuietWindow, its
-// probe answering as the test says.
+// The core in a temporary folder of its own, hosted as the headless program
+// hosts it, its probe answering as the test says.
 #pragma once
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "FakePingProbe.h"
-#include "QuietWindow.h"
+#include "monitor/HeadlessHost.h"
 #include "reachability/PingMonitor.h"
 
 struct CoreRig {
     QTemporaryDir dir;
-    QuietWindow window;
+    // A probe at every tick; no periodic collections.
+    HeadlessHost host{{QStringLiteral("127.0.0.1"), QStringLiteral("-1"), QStringLiteral("root"),
+                       QStringLiteral("Mango"), QStringLiteral("127.0.0.1"), QStringLiteral("0"), QStringLiteral("1")}};
     FakePingProbe* probe = new FakePingProbe;
-    MonitorCore core{dir.path(), window, window, window, std::unique_ptr<PingProbe>(probe)};
+    MonitorCore core{dir.path(), host, host, host, std::unique_ptr<PingProbe>(probe)};
 
     // A file of the core's folder, empty when missing.
     QString file(const QString& name) const {

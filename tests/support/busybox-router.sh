@@ -5,8 +5,10 @@
 # Or the same router reached over SSH, as routers without telnet run it:
 # dropbear, with a new ed25519 host key each time it is built.
 #
-#   busybox-router.sh start DIR PORT [STATS_FILE [NETNS]]   build DIR, start telnetd on 127.0.0.1:PORT,
-#                                                           inside the named network namespace if given
+#   busybox-router.sh start DIR PORT [STATS_FILE [NETNS [ADDRESS]]]
+#                                                           build DIR, start telnetd on 127.0.0.1:PORT,
+#                                                           inside the named network namespace if given,
+#                                                           on its ADDRESS if given
 #   busybox-router.sh start-ssh DIR ADDRESS NETNS [STATS_FILE [AUTHORIZED_KEYS]]
 #                                                           build DIR, start dropbear on ADDRESS:22 inside
 #                                                           the network namespace; root logs in with the
@@ -140,12 +142,12 @@ default_stats() {
 }
 
 start() {
-    local dir=$1 port=$2 stats=${3:-} netns=${4:-}
+    local dir=$1 port=$2 stats=${3:-} netns=${4:-} address=${5:-127.0.0.1}
     [ -z "$netns" ] || in_netns=(ip netns exec "$netns")
     "$busybox" --list | grep -qx telnetd || die "$busybox has no telnetd"
-    listening 127.0.0.1 "$port" && die "port $port is taken"
+    listening "$address" "$port" && die "port $port is taken"
     dir=$(prepare "$dir" "${stats:-$(default_stats)}")
-    serve "$dir" 127.0.0.1 "$port" /bin/busybox telnetd -F -b "127.0.0.1:$port" -l /bin/login
+    serve "$dir" "$address" "$port" /bin/busybox telnetd -F -b "$address:$port" -l /bin/login
 }
 
 start_ssh() {
@@ -197,8 +199,8 @@ stop() {
 
 case "${1:-}" in
 start)
-    [ $# -ge 3 ] || die "usage: $0 start DIR PORT [STATS_FILE [NETNS]]"
-    start "$2" "$3" "${4:-}" "${5:-}"
+    [ $# -ge 3 ] || die "usage: $0 start DIR PORT [STATS_FILE [NETNS [ADDRESS]]]"
+    start "$2" "$3" "${4:-}" "${5:-}" "${6:-}"
     ;;
 start-ssh)
     [ $# -ge 4 ] || die "usage: $0 start-ssh DIR ADDRESS NETNS [STATS_FILE [AUTHORIZED_KEYS]]"
@@ -217,7 +219,7 @@ stop)
     stop "$2"
     ;;
 *)
-    die "usage: $0 start DIR PORT [STATS_FILE [NETNS]] | start-ssh DIR ADDRESS NETNS [STATS_FILE [AUTHORIZED_KEYS]] |" \
+    die "usage: $0 start DIR PORT [STATS_FILE [NETNS [ADDRESS]]] | start-ssh DIR ADDRESS NETNS [STATS_FILE [AUTHORIZED_KEYS]] |" \
         "stats DIR STATS_FILE | stall DIR | stop DIR"
     ;;
 esac

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "Settings.h"
 
-#include "ShellText.h"
+#include "MonitorText.h"
 #include "text/IniFile.h"
 #include "text/OwnFile.h"
+#include "text/modMisc.h"
 
 #include <QFileInfo>
 #include <array>
@@ -13,38 +14,48 @@ namespace {
 
 // The keys in the order they are read and written.
 const std::array<std::pair<const QString*, QString Settings::*>, 7> Keys{{
-    {&ShellText::KeyPingIP, &Settings::PingIP},
-    {&ShellText::KeyPingInterval, &Settings::PingInterval},
-    {&ShellText::KeyRouterUsername, &Settings::RouterUsername},
-    {&ShellText::KeyRouterPassword, &Settings::RouterPassword},
-    {&ShellText::KeyRouterIP, &Settings::RouterIP},
-    {&ShellText::KeyStatsCheck, &Settings::StatsCheck},
-    {&ShellText::KeyStatsCheckInterval, &Settings::StatsCheckInterval},
+    {&MonitorText::KeyPingIP, &Settings::PingIP},
+    {&MonitorText::KeyPingInterval, &Settings::PingInterval},
+    {&MonitorText::KeyRouterUsername, &Settings::RouterUsername},
+    {&MonitorText::KeyRouterPassword, &Settings::RouterPassword},
+    {&MonitorText::KeyRouterIP, &Settings::RouterIP},
+    {&MonitorText::KeyStatsCheck, &Settings::StatsCheck},
+    {&MonitorText::KeyStatsCheckInterval, &Settings::StatsCheckInterval},
 }};
 
 } // namespace
 
 std::optional<Settings> Settings::load(const QString& path) {
+    std::optional<Settings> settings = read(path);
+    if (settings)
+        modMisc::KeepPrivate(path);
+    return settings;
+}
+
+std::optional<Settings> Settings::read(const QString& path) {
     if (!QFileInfo::exists(path))
         return std::nullopt;
     QStringList keys;
     for (const auto& [key, field] : Keys)
         keys << *key;
-    const auto values = modMisc::ReadIniValues(ShellText::SettingsSection, keys, path);
+    const auto values = modMisc::ReadIniValues(MonitorText::SettingsSection, keys, path);
     if (!values)
         return std::nullopt;
-    modMisc::KeepPrivate(path);
     Settings settings;
     for (qsizetype i = 0; i < values->size(); ++i)
         settings.*Keys[i].second = values->at(i);
     return settings;
 }
 
+bool Settings::StatsTicked() const {
+    return modMisc::WholeNumber(StatsCheck) == 1;
+}
+
 bool Settings::save(const QString& path) const {
     modMisc::IniEntries entries;
     for (const auto& [key, field] : Keys)
         entries.append({*key, this->*field});
-    return modMisc::WriteIniValues(ShellText::SettingsSection, entries, path) != 0;
+    return modMisc::WriteIniValues(MonitorText::SettingsSection, entries, path) != 0;
 }
 
 bool Settings::carryOver(const QString& from, const QString& to) {

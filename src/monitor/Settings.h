@@ -17,8 +17,14 @@ struct Settings {
 
     // Every key of section "Options" in the file's order; a missing key reads
     // as empty. Nothing when no file of that name exists or it cannot be read.
-    // The file, which holds the router password, is left readable by its owner only.
+    // The file is left as it is.
+    static std::optional<Settings> read(const QString& path);
+    // read, and the user's own file, which holds the router password, is left
+    // readable by its owner only.
     static std::optional<Settings> load(const QString& path);
+
+    // "StatsCheck" holds the ticked check box's value.
+    bool StatsTicked() const;
 
     // Writes the seven keys in their order in one replacement of the file,
     // leaving the rest of it as it is. False when the file was left as it was.
