@@ -2,11 +2,22 @@
 # lw_add_test(NAME SOURCES file... LIBS lib... [GUI] [NO_CTEST] [LABELS label...])
 # One QtTest executable per unit. GUI tests run on the offscreen platform.
 # NO_CTEST builds the executable only, for callers that register their own cases.
+#
+# Labels:
+#   peer      starts a real peer (a server, a namespace, an X server): needs root,
+#             and fails instead of skipping under LW_REQUIRE_PEERS=1
+#   sanitize  covers a parser or the script engine: the sanitizer build
+#             (LW_SANITIZE) builds these alone, as the target lw_sanitized_tests
+add_custom_target(lw_sanitized_tests)
+
 function(lw_add_test name)
     cmake_parse_arguments(T "GUI;NO_CTEST" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Test Qt6::Network)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+    if("sanitize" IN_LIST T_LABELS)
+        add_dependencies(lw_sanitized_tests ${name})
+    endif()
     if(T_NO_CTEST)
         return()
     endif()
