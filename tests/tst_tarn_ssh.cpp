@@ -117,7 +117,7 @@ private slots:
 
 private:
     bool startRouter() {
-        return m_router.startSsh(m_netns.name(), m_netns.routerAddress(), m_authorizedKeys, m_dir.filePath(u"stats"_s));
+        return m_router.startSsh(m_netns.name(), m_netns.routerAddress(), m_authorizedKeys);
     }
 
     QTemporaryDir m_dir;
@@ -148,13 +148,6 @@ void TestTarnSsh::initTestCase() {
     m_fingerprint = KnownHostsFile::Fingerprint(key);
     ssh_string_free_char(publicKey);
     ssh_key_free(key);
-    // Tabs as busybox telnetd's terminal turns them into blanks; reading the
-    // tabs that reach us over SSH is the router model's concern.
-    QFile sample(Peers::sourceDir() + u"/tools/router-sim/sample-stats.txt"_s);
-    QFile stats(m_dir.filePath(u"stats"_s));
-    QVERIFY(sample.open(QIODevice::ReadOnly) && stats.open(QIODevice::WriteOnly));
-    stats.write(sample.readAll().replace('\t', ' '));
-    stats.close();
 
     m_routerUp = m_netns.ready() && startRouter();
     m_why = m_netns.ready() ? m_router.whyUnavailable() : m_netns.whyUnavailable();

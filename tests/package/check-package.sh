@@ -177,7 +177,7 @@ pinging_as_a_user() {
     chown -R nobody:nogroup "$home" && chmod 700 "$home/run" && chmod 755 "$work"
     Xvfb -displayfd 1 -ac -nolisten tcp -screen 0 1024x768x24 >"$work/display" 2>/dev/null &
     local xvfb=$!
-    for _ in $(seq 50); do display=$(cat "$work/display") && [ -n "$display" ] && break; sleep 0.1; done
+    for _ in $(seq 50); do display=$(cat "$work/display" 2>/dev/null) && [ -n "$display" ] && break; sleep 0.1; done
     export DISPLAY=:$display
     unshare --net -- sh -c 'ip link set lo up && exec setpriv --reuid=nobody --regid=nogroup --clear-groups \
         env HOME="$1" XDG_DATA_HOME="$1/data" XDG_RUNTIME_DIR="$1/run" QT_QPA_PLATFORM=xcb "$0"' \
