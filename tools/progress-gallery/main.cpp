@@ -2,6 +2,7 @@
 // Shows a few progress bars side by side; with --png DIR it writes a PNG of
 // each bar and of the whole gallery into DIR and exits.
 #include "controls/SimpleProgress.h"
+#include "text/ExitStatus.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -37,15 +38,28 @@ constexpr QSize BarSize(225, 25);
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Progress bar gallery"));
-    parser.addHelpOption();
+    const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption pngOption(
         QStringLiteral("png"), QStringLiteral("Write a PNG of each bar and of the gallery into <dir>, then exit."),
         QStringLiteral("dir"));
     parser.addOption(pngOption);
-    parser.process(app);
+    // Read before the display is opened: help and bad usage need none.
+    const bool parsed = parser.parse(arguments) && parser.positionalArguments().isEmpty();
+    if (!parsed || parser.isSet(helpOption)) {
+        std::fputs(qPrintable(parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                        QStringLiteral("progress-gallery"))),
+                   parsed ? stdout : stderr);
+        return parsed ? ExitStatus::Done : ExitStatus::BadUsage;
+    }
+    // The pictures are drawn without a screen.
+    if (parser.isSet(pngOption))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
 
     QWidget gallery;
     gallery.setWindowTitle(QStringLiteral("Progress bar gallery"));
@@ -73,7 +87,7 @@ int main(int argc, char** argv) {
     const QDir dir(parser.value(pngOption));
     if (!QDir().mkpath(dir.path())) {
         std::fprintf(stderr, "progress-gallery: cannot create %s\n", qPrintable(dir.path()));
-        return 1;
+        return ExitStatus::Failed;
     }
     gallery.adjustSize();
     // Rendering sends the pending resize events, so every bar is drawn
@@ -87,9 +101,9 @@ int main(int argc, char** argv) {
         const QString path = dir.filePath(file);
         if (!picture.save(path, "PNG")) {
             std::fprintf(stderr, "progress-gallery: cannot write %s\n", qPrintable(path));
-            return 1;
+            return ExitStatus::Failed;
         }
         std::printf("%s\n", qPrintable(path));
     }
-    return 0;
+    return ExitStatus::Done;
 }
