@@ -73,6 +73,8 @@ StatsCollector::StatsCollector(TarnTelnet& control, QTimer* tmrStats, Clock cloc
     : QObject(parent), TarnTelnet1(control), tmrStats(tmrStats), m_clock(std::move(clock)), m_folder(std::move(folder)),
       m_login(std::move(login)) {
     m_timeLimit.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early: a slow router gets its whole 15 seconds.
+    m_timeLimit.setTimerType(Qt::PreciseTimer);
     m_timeLimit.setInterval(CollectionTimeLimit);
     connect(&m_timeLimit, &QTimer::timeout, this, &StatsCollector::collectionTimedOut);
     connect(tmrStats, &QTimer::timeout, this, &StatsCollector::tmrStats_Timer);
