@@ -111,6 +111,23 @@ QString GetField(QStringView text, QStringView delimiter, qsizetype n) {
     return text.mid(start, end < 0 ? -1 : end - start).toString();
 }
 
+QStringList SplitLines(QStringView text) {
+    QStringList lines;
+    if (text.isEmpty())
+        return lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != CR && text[i] != LF)
+            continue;
+        lines.append(text.sliced(start, i - start).toString());
+        if (text[i] == CR && i + 1 < text.size() && text[i + 1] == LF)
+            ++i;
+        start = i + 1;
+    }
+    lines.append(text.sliced(start).toString());
+    return lines;
+}
+
 void AppendLine(QString& buffer, QStringView line) {
     if (!buffer.isEmpty())
         buffer += CRLF;
