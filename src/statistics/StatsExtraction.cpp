@@ -17,7 +17,6 @@ namespace {
 
 constexpr double MarginLimit = 100;
 constexpr double MarginWrap = 2147483648.0; // 2^31
-constexpr qsizetype TabColumns = 8;
 
 // Digits after the point in the shortest form of a number.
 int decimalsOf(double number) {
@@ -44,20 +43,6 @@ bool isAsciiDigit(QChar c) {
 
 bool isBlank(QChar c) {
     return c == u' ' || c == u'\t';
-}
-
-// TABs to blanks up to the next column of eight, as a terminal shows them.
-QString expandTabs(const QString& line) {
-    if (!line.contains(u'\t'))
-        return line;
-    QString expanded;
-    for (const QChar c : line) {
-        if (c == u'\t')
-            expanded.append(QString(TabColumns - expanded.size() % TabColumns, u' '));
-        else
-            expanded.append(c);
-    }
-    return expanded;
 }
 
 // The number as printed, or scaled by the factor of the unit after it: the
@@ -231,8 +216,10 @@ LineStats ReadLineStats(const ConversationTable& table, const RouterModel& model
     // The line break before the end line goes too: it ends the last statistics line.
     CutAtMarker(output, CRLF + model.endLine);
     QStringList lines = modMisc::SplitLines(output);
-    if (overSsh)
-        std::transform(lines.begin(), lines.end(), lines.begin(), expandTabs);
+    if (overSsh) {
+        for (QString& line : lines)
+            line = modMisc::ExpandTabs(line);
+    }
 
     std::array<QString, StatsCsv::StatisticCount> values;
     for (int i = 0; i < StatsCsv::StatisticCount; ++i) {

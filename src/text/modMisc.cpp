@@ -128,6 +128,19 @@ QStringList SplitLines(QStringView text) {
     return lines;
 }
 
+QString ExpandTabs(QStringView line) {
+    constexpr qsizetype TabColumns = 8;
+    QString expanded;
+    expanded.reserve(line.size());
+    for (const QChar c : line) {
+        if (c == u'\t')
+            expanded.append(QString(TabColumns - expanded.size() % TabColumns, u' '));
+        else
+            expanded.append(c);
+    }
+    return expanded;
+}
+
 void AppendLine(QString& buffer, QStringView line) {
     if (!buffer.isEmpty())
         buffer += CRLF;

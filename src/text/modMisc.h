@@ -43,6 +43,10 @@ QString GetField(QStringView text, QStringView delimiter, qsizetype n);
 // line break has an empty last line.
 QStringList SplitLines(QStringView text);
 
+// The line as a terminal shows it: each TAB becomes blanks up to the next
+// column of eight.
+QString ExpandTabs(QStringView line);
+
 // An empty buffer becomes the line; otherwise buffer + CR LF + line.
 void AppendLine(QString& buffer, QStringView line);
 
