@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QScreen>
-#include <QStandardPaths>
 #include <cstdio>
 #include <memory>
 
@@ -29,8 +28,7 @@ int badUsage(const QString& why) {
 // The stats.csv that line-warden writes: it shares line-warden's folder rule
 // and, through the application name, its per-user data folder.
 QString defaultStatsFile() {
-    const QString userData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    return modMisc::ChooseAppFolder(QCoreApplication::applicationDirPath(), userData) + StatsCsv::FileName;
+    return modMisc::AppFolders::standard().chosen() + StatsCsv::FileName;
 }
 
 int printSummary(const StatsHistory& history, const QString& path) {
