@@ -3,6 +3,7 @@
 
 #include "ModelText.h"
 #include "StatsText.h"
+#include "script_engine/TarnText.h"
 #include "text/modMisc.h"
 
 #include <QHash>
@@ -271,7 +272,7 @@ ModelReading ParseModel(QStringView text, const QString& name) {
             return refuse(Text::Missing.arg(key));
     }
     // The script language turns these into a line break and a quote.
-    for (const QString& escape : {QStringLiteral("\\n"), QStringLiteral("\\\"")}) {
+    for (const QString& escape : {TarnText::LineBreakEscape, TarnText::QuoteEscape}) {
         if (model.command.contains(escape, Qt::CaseInsensitive))
             return refuseAt(lineOf.value(Text::Command), Text::NotSendable);
     }
