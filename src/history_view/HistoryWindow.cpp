@@ -71,8 +71,7 @@ HistoryWindow::HistoryWindow(StatsHistory history, const QString& path, QWidget*
         {HistoryViewText::LastDay, HistoryViewText::LastWeek, HistoryViewText::LastMonth, HistoryViewText::All});
     auto* open = new QPushButton(HistoryViewText::Open, this);
     auto* controls = new QHBoxLayout;
-    m_rangeLabel = new QLabel(HistoryViewText::Range, this);
-    controls->addWidget(m_rangeLabel);
+    controls->addWidget(new QLabel(HistoryViewText::Range, this));
     controls->addWidget(m_rangeBox, 1);
     controls->addWidget(open);
     m_side = new QVBoxLayout;
