@@ -92,7 +92,6 @@ signals:
     void answerWithoutValues();
 
 private:
-    void AddScriptLine(const QString& line);
     void TarnTelnet1_ScriptComplete();
     void TarnTelnet1_ScriptError();
     void collectionTimedOut();
@@ -122,5 +121,4 @@ private:
     bool m_pingStateChanged = false;
     bool m_followUpDue = false;
     QString m_pingStateText;
-    ConversationTable m_conversationTable;
 };
