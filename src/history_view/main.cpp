@@ -82,7 +82,7 @@ int main(int argc, char* argv[]) {
     else
         app = std::make_unique<QApplication>(argc, argv);
     // Line Warden's name, for its per-user data folder.
-    QCoreApplication::setApplicationName(QStringLiteral("line-warden"));
+    QCoreApplication::setApplicationName(modMisc::ProgramName);
     QGuiApplication::setDesktopFileName(QStringLiteral("line-warden-history"));
     if (!parsed)
         return badUsage(parser.errorText());
