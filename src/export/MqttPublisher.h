@@ -54,8 +54,6 @@ public:
     // says the same if the bytes cannot leave. Nothing is published afterwards.
     void finish();
 
-    bool isConnected() const { return m_connected; }
-
 public slots:
     void recordWritten(const LineStats& stats, const QString& pingStateText, bool changed, const QDateTime& when);
     void pingStateTextChanged(const QString& text);

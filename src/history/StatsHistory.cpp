@@ -19,8 +19,6 @@ namespace history {
 
 namespace {
 
-constexpr qint64 MsPerMinute = 60 * 1000;
-constexpr qint64 MsPerHour = 60 * MsPerMinute;
 constexpr qint64 UnixEpochJulianDay = 2440588;
 // Far longer than any record: a longer line is skipped without being kept.
 constexpr qsizetype LongestLine = 4096;

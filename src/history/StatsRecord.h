@@ -20,6 +20,11 @@ using PingState = StatsCsv::PingState;
 
 inline constexpr double NoValue = std::numeric_limits<double>::quiet_NaN();
 
+// A record's time is in milliseconds since the epoch; so is every time of the history.
+inline constexpr qint64 MsPerMinute = 60 * 1000;
+inline constexpr qint64 MsPerHour = 60 * MsPerMinute;
+inline constexpr qint64 MsPerDay = 24 * MsPerHour;
+
 struct StatsRecord {
     qint64 time = 0;                         // milliseconds since the epoch
     std::array<double, FieldCount> values{}; // NoValue where the collection found none

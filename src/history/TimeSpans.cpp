@@ -5,21 +5,15 @@
 
 namespace history {
 
-namespace {
-
-constexpr qint64 OneMinute = 60 * 1000;
-
-} // namespace
-
 qint64 UsualSpacing(const std::vector<StatsRecord>& records) {
     if (records.size() < 2)
-        return OneMinute;
+        return MsPerMinute;
     std::vector<qint64> spacings(records.size() - 1);
     for (size_t i = 0; i + 1 < records.size(); ++i)
         spacings[i] = records[i + 1].time - records[i].time;
     const auto middle = spacings.begin() + qsizetype(spacings.size() / 2);
     std::nth_element(spacings.begin(), middle, spacings.end());
-    return std::max(*middle, OneMinute);
+    return std::max(*middle, MsPerMinute);
 }
 
 qint64 GapLimit(const std::vector<StatsRecord>& records) {

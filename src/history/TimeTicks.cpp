@@ -2,6 +2,7 @@
 #include "TimeTicks.h"
 
 #include "HistoryText.h"
+#include "StatsRecord.h"
 #include "text/StatsCsv.h"
 
 #include <QDateTime>
@@ -11,10 +12,6 @@
 namespace history {
 
 namespace {
-
-constexpr qint64 Minute = 60 * 1000;
-constexpr qint64 Hour = 60 * Minute;
-constexpr qint64 Day = 24 * Hour;
 
 // The room between two labels, in characters.
 constexpr qsizetype LabelGap = 3;
@@ -30,15 +27,15 @@ struct Step {
 // Minutes and hours that divide their day, so that the ticks fall on the same
 // times every day; months that divide the year.
 constexpr Step Steps[] = {
-    {Unit::Minute, 1, Minute},       {Unit::Minute, 2, 2 * Minute},   {Unit::Minute, 5, 5 * Minute},
-    {Unit::Minute, 10, 10 * Minute}, {Unit::Minute, 15, 15 * Minute}, {Unit::Minute, 30, 30 * Minute},
-    {Unit::Hour, 1, Hour},           {Unit::Hour, 2, 2 * Hour},       {Unit::Hour, 3, 3 * Hour},
-    {Unit::Hour, 6, 6 * Hour},       {Unit::Hour, 12, 12 * Hour},     {Unit::Day, 1, Day},
-    {Unit::Day, 2, 2 * Day},         {Unit::Week, 1, 7 * Day},        {Unit::Month, 1, 30 * Day},
-    {Unit::Month, 2, 61 * Day},      {Unit::Month, 3, 91 * Day},      {Unit::Month, 6, 182 * Day},
-    {Unit::Year, 1, 365 * Day},      {Unit::Year, 2, 730 * Day},      {Unit::Year, 5, 1826 * Day},
-    {Unit::Year, 10, 3652 * Day},    {Unit::Year, 20, 7305 * Day},    {Unit::Year, 50, 18262 * Day},
-    {Unit::Year, 100, 36524 * Day},
+    {Unit::Minute, 1, MsPerMinute},       {Unit::Minute, 2, 2 * MsPerMinute},   {Unit::Minute, 5, 5 * MsPerMinute},
+    {Unit::Minute, 10, 10 * MsPerMinute}, {Unit::Minute, 15, 15 * MsPerMinute}, {Unit::Minute, 30, 30 * MsPerMinute},
+    {Unit::Hour, 1, MsPerHour},           {Unit::Hour, 2, 2 * MsPerHour},       {Unit::Hour, 3, 3 * MsPerHour},
+    {Unit::Hour, 6, 6 * MsPerHour},       {Unit::Hour, 12, 12 * MsPerHour},     {Unit::Day, 1, MsPerDay},
+    {Unit::Day, 2, 2 * MsPerDay},         {Unit::Week, 1, 7 * MsPerDay},        {Unit::Month, 1, 30 * MsPerDay},
+    {Unit::Month, 2, 61 * MsPerDay},      {Unit::Month, 3, 91 * MsPerDay},      {Unit::Month, 6, 182 * MsPerDay},
+    {Unit::Year, 1, 365 * MsPerDay},      {Unit::Year, 2, 730 * MsPerDay},      {Unit::Year, 5, 1826 * MsPerDay},
+    {Unit::Year, 10, 3652 * MsPerDay},    {Unit::Year, 20, 7305 * MsPerDay},    {Unit::Year, 50, 18262 * MsPerDay},
+    {Unit::Year, 100, 36524 * MsPerDay},
 };
 
 QDateTime localTime(qint64 time) {

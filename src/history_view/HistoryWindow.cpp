@@ -27,9 +27,7 @@ using namespace history;
 
 namespace {
 
-constexpr qint64 Minute = 60 * 1000;
-constexpr qint64 Day = 24 * 60 * Minute;
-constexpr qint64 ShortestRange = 10 * Minute;
+constexpr qint64 ShortestRange = 10 * MsPerMinute;
 constexpr int MaxLayoutRounds = 20;
 constexpr int SummaryGroups = 2; // caption, view and file columns side by side
 constexpr int SpanCellPadding = 12;
@@ -73,8 +71,7 @@ HistoryWindow::HistoryWindow(StatsHistory history, const QString& path, QWidget*
         {HistoryViewText::LastDay, HistoryViewText::LastWeek, HistoryViewText::LastMonth, HistoryViewText::All});
     auto* open = new QPushButton(HistoryViewText::Open, this);
     auto* controls = new QHBoxLayout;
-    m_rangeLabel = new QLabel(HistoryViewText::Range, this);
-    controls->addWidget(m_rangeLabel);
+    controls->addWidget(new QLabel(HistoryViewText::Range, this));
     controls->addWidget(m_rangeBox, 1);
     controls->addWidget(open);
     m_side = new QVBoxLayout;
@@ -225,7 +222,7 @@ void HistoryWindow::buildView() {
     m_spanTable->setToolTip(HistoryViewText::SpanHint);
     // Wide enough for its columns without a horizontal scroll bar, whatever the rows hold.
     int width = 2 * m_spanTable->frameWidth() + m_spanTable->verticalScrollBar()->sizeHint().width();
-    const QString widest[] = {HistoryText::Outage, FormatTime(0), FormatTime(0), FormatDuration(999 * 3600 * 1000LL)};
+    const QString widest[] = {HistoryText::Outage, FormatTime(0), FormatTime(0), FormatDuration(999 * MsPerHour)};
     for (int column = 0; column < m_spans->columnCount(); ++column) {
         const QString header = m_spans->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
         const int columnWidth =
@@ -259,13 +256,13 @@ void HistoryWindow::showRange(Range range) {
     const qint64 last = m_summary.last;
     switch (range) {
     case Range::LastDay:
-        setTimeRange(last - Day, last);
+        setTimeRange(last - MsPerDay, last);
         break;
     case Range::LastWeek:
-        setTimeRange(last - 7 * Day, last);
+        setTimeRange(last - 7 * MsPerDay, last);
         break;
     case Range::LastMonth:
-        setTimeRange(last - 30 * Day, last);
+        setTimeRange(last - 30 * MsPerDay, last);
         break;
     case Range::All:
         setTimeRange(m_summary.first, last);
@@ -331,11 +328,11 @@ void HistoryWindow::redraw() {
     // Columns longer than a day become whole days from midnight: each shows its
     // day's mean and swing, where columns that do not divide the day would
     // beat against the daily swing of the margins.
-    if (const qint64 length = (end - start) / columns; length > Day) {
-        const qint64 days = (length + Day - 1) / Day;
+    if (const qint64 length = (end - start) / columns; length > MsPerDay) {
+        const qint64 days = (length + MsPerDay - 1) / MsPerDay;
         start = QDateTime(QDateTime::fromMSecsSinceEpoch(m_from).date(), QTime(0, 0)).toMSecsSinceEpoch();
-        columns = int((end - start + days * Day - 1) / (days * Day));
-        end = start + columns * days * Day;
+        columns = int((end - start + days * MsPerDay - 1) / (days * MsPerDay));
+        end = start + columns * days * MsPerDay;
     }
     auto traces = ThinToColumns(m_history.records, start, end, columns, m_gapLimit);
     // Two pixels at the least, so that anti-aliasing cannot fade a short outage away.

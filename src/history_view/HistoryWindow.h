@@ -57,7 +57,6 @@ private:
     void showHistory();
     void followFile();
     void watch();
-    void showProblem();
     void buildView();
     void showSummary(const history::HistorySummary& summary, bool wholeFile);
     void zoom(double anchorTime, double factor);
@@ -78,7 +77,6 @@ private:
 
     QLabel* m_message = nullptr;
     QWidget* m_view = nullptr; // everything but the message
-    QLabel* m_rangeLabel = nullptr;
     QComboBox* m_rangeBox = nullptr;
     QVBoxLayout* m_side = nullptr;
     QWidget* m_summaryPanel = nullptr;

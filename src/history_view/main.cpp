@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QScreen>
-#include <QStandardPaths>
 #include <cstdio>
 #include <memory>
 
@@ -29,8 +28,7 @@ int badUsage(const QString& why) {
 // The stats.csv that line-warden writes: it shares line-warden's folder rule
 // and, through the application name, its per-user data folder.
 QString defaultStatsFile() {
-    const QString userData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    return modMisc::ChooseAppFolder(QCoreApplication::applicationDirPath(), userData) + StatsCsv::FileName;
+    return modMisc::AppFolders::standard().chosen() + StatsCsv::FileName;
 }
 
 int printSummary(const StatsHistory& history, const QString& path) {
@@ -84,7 +82,7 @@ int main(int argc, char* argv[]) {
     else
         app = std::make_unique<QApplication>(argc, argv);
     // Line Warden's name, for its per-user data folder.
-    QCoreApplication::setApplicationName(QStringLiteral("line-warden"));
+    QCoreApplication::setApplicationName(modMisc::ProgramName);
     QGuiApplication::setDesktopFileName(QStringLiteral("line-warden-history"));
     if (!parsed)
         return badUsage(parser.errorText());

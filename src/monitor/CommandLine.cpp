@@ -63,7 +63,7 @@ CommandLine CommandLine::parse(const QStringList& arguments, Program program) {
         line.message = usage();
     } else if (parser.isSet(version)) {
         line.exitStatus = ExitStatus::Done;
-        line.message = name + u' ' + QStringLiteral(LW_VERSION) + u'\n';
+        line.message = name + u' ' + QStringLiteral(LINEWARDEN_VERSION) + u'\n';
     } else if (!parser.positionalArguments().isEmpty() || (parser.isSet(folder) && parser.value(folder).isEmpty()) ||
                (parser.isSet(settings) && parser.value(settings).isEmpty())) {
         line.exitStatus = ExitStatus::BadUsage;

@@ -3,6 +3,8 @@
 // says when its folder is taken.
 #pragma once
 
+#include "text/AppFolder.h"
+
 #include <QString>
 
 namespace MonitorText {
@@ -10,7 +12,7 @@ namespace MonitorText {
 // The window's caption, the caption of message boxes, and the tray tip's first words.
 inline const QString AppTitle = QStringLiteral("Line Warden");
 
-inline const QString ProgramName = QStringLiteral("line-warden");
+inline const QString& ProgramName = modMisc::ProgramName;
 // The program without a window, beside line-warden; line-warden --headless becomes it.
 inline const QString HeadlessProgramName = QStringLiteral("line-wardend");
 inline const QString LogFileName = QStringLiteral("line-warden.log");

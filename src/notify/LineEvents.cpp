@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "LineEvents.h"
 
-#include "NotifyText.h"
 #include "text/StatsCsv.h"
-
-#include <cmath>
 
 LineEvents::LineEvents(const NotifySettings& settings, Clock clock, QObject* parent)
     : QObject(parent), m_settings(settings), m_clock(std::move(clock)) {}

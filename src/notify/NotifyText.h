@@ -43,7 +43,8 @@ inline const QString Upstream = QStringLiteral("upstream");
 inline const QString PartSeparator = QStringLiteral("; ");
 inline const QString TimeOfDay = QStringLiteral("HH:mm:ss");
 
-// The program's pictures, by the names the window gives them.
+// The program's three pictures by name: the window loads its icons by them,
+// and shows a notification the desktop did not take with the picture it names.
 inline const QString NormalIcon = QStringLiteral("normal");
 inline const QString UpIcon = QStringLiteral("up");
 inline const QString DownIcon = QStringLiteral("down");

@@ -26,8 +26,8 @@ QString GetQuotedArgument(QStringView line) {
         throw TarnError{TarnErrors::InvalidArgument,
                         QStringLiteral("Invalid argument: a quoted text needs an opening and a closing double quote")};
     QString argument = line.mid(first + 1, last - first - 1).toString();
-    argument.replace(QStringLiteral("\\n"), CRLF, Qt::CaseInsensitive);
-    argument.replace(QStringLiteral("\\\""), QStringLiteral("\""));
+    argument.replace(LineBreakEscape, CRLF, Qt::CaseInsensitive);
+    argument.replace(QuoteEscape, QStringLiteral("\""));
     return argument;
 }
 

@@ -10,6 +10,11 @@ namespace TarnText {
 
 inline constexpr QChar Separator = QChar(0x00A4); // "¤" between a command and its answer
 
+// What a quoted argument turns into another text: "\n" (either case) into
+// CR LF, and \" into a double quote.
+inline const QString LineBreakEscape = QStringLiteral("\\n");
+inline const QString QuoteEscape = QStringLiteral("\\\"");
+
 // Tabs become spaces, then leading and trailing spaces go.
 QString CleanLine(QStringView line);
 

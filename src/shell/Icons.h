@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QString>
 
+#include "notify/NotifyText.h"
 #include "reachability/PingWindow.h"
 
 namespace Icons {
@@ -23,9 +24,9 @@ inline QIcon load(const QString& name) {
 
 // imgNormal, imgUP and imgDOWN: hidden holders whose pictures become the window's and the tray's icon.
 struct IconSet {
-    QIcon imgNormal = Icons::load(QStringLiteral("normal"));
-    QIcon imgUP = Icons::load(QStringLiteral("up"));
-    QIcon imgDOWN = Icons::load(QStringLiteral("down"));
+    QIcon imgNormal = Icons::load(NotifyText::NormalIcon);
+    QIcon imgUP = Icons::load(NotifyText::UpIcon);
+    QIcon imgDOWN = Icons::load(NotifyText::DownIcon);
 
     const QIcon& of(PingIcon icon) const {
         return icon == PingIcon::Up ? imgUP : icon == PingIcon::Down ? imgDOWN : imgNormal;

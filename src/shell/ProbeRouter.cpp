@@ -15,6 +15,8 @@
 
 int ProbeRouter(int& argc, char* argv[], const QString& givenFolder) {
     QCoreApplication app(argc, argv);
+    // The window's name, so that the per-user folder is the window's whatever this file is called.
+    QCoreApplication::setApplicationName(MonitorText::ProgramName);
     const QString folder = modMisc::AppFolders::standard(givenFolder).chosen();
     const QString settingsPath = folder + MonitorText::SettingsFileName;
     // Without a settings file, the window's first values are the settings.

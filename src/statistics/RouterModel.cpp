@@ -3,6 +3,8 @@
 
 #include "ModelText.h"
 #include "StatsText.h"
+#include "script_engine/TarnText.h"
+#include "text/modMisc.h"
 
 #include <QHash>
 #include <algorithm>
@@ -198,20 +200,6 @@ QString readRule(QStringView text, ValueRule& rule) {
     return Text::RuleForm;
 }
 
-QList<QStringView> linesOf(QStringView text) {
-    QList<QStringView> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && text[i] != u'\r' && text[i] != u'\n')
-            continue;
-        lines.append(text.sliced(start, i - start));
-        if (i + 1 < text.size() && text[i] == u'\r' && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    return lines;
-}
-
 struct TextKey {
     QString key;
     QString RouterModel::*field;
@@ -240,7 +228,7 @@ ModelReading ParseModel(QStringView text, const QString& name) {
     model.name = name;
     QHash<QString, qsizetype> lineOf; // of every key given, by its name as the model file's keys spell it
     qsizetype number = 0;
-    for (const QStringView line : linesOf(text)) {
+    for (const QString& line : modMisc::SplitLines(text)) {
         ++number;
         const QStringView content = trimmed(line);
         if (content.isEmpty() || content.startsWith(u'#'))
@@ -284,7 +272,7 @@ ModelReading ParseModel(QStringView text, const QString& name) {
             return refuse(Text::Missing.arg(key));
     }
     // The script language turns these into a line break and a quote.
-    for (const QString& escape : {QStringLiteral("\\n"), QStringLiteral("\\\"")}) {
+    for (const QString& escape : {TarnText::LineBreakEscape, TarnText::QuoteEscape}) {
         if (model.command.contains(escape, Qt::CaseInsensitive))
             return refuseAt(lineOf.value(Text::Command), Text::NotSendable);
     }

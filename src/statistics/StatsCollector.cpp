@@ -4,7 +4,6 @@
 #include "FailureReasons.h"
 #include "StatsRecords.h"
 #include "StatsText.h"
-#include "script_engine/SshTarnSocket.h"
 #include "script_engine/TarnMessages.h"
 #include "text/StatsCsv.h"
 #include "text/modMisc.h"
@@ -86,15 +85,10 @@ StatsCollector::StatsCollector(TarnTelnet& control, QTimer* tmrStats, Clock cloc
             [this](TarnTelnet::Failure failure) { giveUp(ReasonOf(failure)); });
 }
 
-void StatsCollector::AddScriptLine(const QString& line) {
-    modMisc::AppendLine(m_statsScript, line);
-}
-
 void StatsCollector::CollectStats() {
     if (m_statsBusy || !m_model)
         return;
     m_statsBusy = true;
-    m_statsScript.clear();
     const RouterLogin login = m_login();
     m_runModel = *m_model;
     m_overSsh = StatsScript::OverSsh(login.router);
@@ -104,8 +98,7 @@ void StatsCollector::CollectStats() {
         TarnTelnet1.setSshUser(login.user);
         TarnTelnet1.setSshPassword(login.password);
     }
-    for (const QString& line : StatsScript::Lines(m_runModel, login.router, login.user, login.password))
-        AddScriptLine(line);
+    m_statsScript = StatsScript::Lines(m_runModel, login.router, login.user, login.password).join(modMisc::CRLF);
     // Armed first: the control may end the run before RunScript returns.
     m_timeLimit.start();
     TarnTelnet1.RunScript(m_statsScript);
@@ -151,8 +144,8 @@ void StatsCollector::TarnTelnet1_ScriptComplete() {
     m_timeLimit.stop();
     QStringList conversation;
     TarnTelnet1.GetConversation(conversation);
-    m_conversationTable = StatsExtraction::ParseConversation(conversation);
-    const LineStats stats = StatsExtraction::ReadLineStats(m_conversationTable, m_runModel, m_overSsh);
+    const LineStats stats =
+        StatsExtraction::ReadLineStats(StatsExtraction::ParseConversation(conversation), m_runModel, m_overSsh);
     if (holdsNoValue(stats))
         emit answerWithoutValues();
 

@@ -21,6 +21,7 @@
 #include "StatsExtraction.h"
 #include "StatsScript.h"
 #include "script_engine/TarnTelnet.h"
+#include "script_engine/TarnText.h"
 
 class StatsCollector : public QObject {
     Q_OBJECT
@@ -40,7 +41,7 @@ public:
     static constexpr std::chrono::milliseconds CollectionTimeLimit{15000};
 
     // Backslash and double quote: a literal quote inside a quoted script argument.
-    const QString EscapedQuote = StatsScript::EscapedQuote;
+    const QString EscapedQuote = TarnText::QuoteEscape;
 
     // tmrStats stays owned by the caller; the collector drives it and handles its ticks.
     StatsCollector(TarnTelnet& control, QTimer* tmrStats, Clock clock, QString folder, LoginSource login,
@@ -91,7 +92,6 @@ signals:
     void answerWithoutValues();
 
 private:
-    void AddScriptLine(const QString& line);
     void TarnTelnet1_ScriptComplete();
     void TarnTelnet1_ScriptError();
     void collectionTimedOut();
@@ -121,5 +121,4 @@ private:
     bool m_pingStateChanged = false;
     bool m_followUpDue = false;
     QString m_pingStateText;
-    ConversationTable m_conversationTable;
 };

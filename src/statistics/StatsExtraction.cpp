@@ -17,27 +17,6 @@ namespace {
 
 constexpr double MarginLimit = 100;
 constexpr double MarginWrap = 2147483648.0; // 2^31
-constexpr qsizetype TabColumns = 8;
-
-// An empty text has no lines at all, not one empty line. Routers end their
-// lines with CR LF, LF, or CR CR LF; any of them, or a mix, ends a line here,
-// and the empty lines a CR CR LF leaves go with the other empty lines.
-QStringList splitLines(QStringView text) {
-    QStringList lines;
-    if (text.isEmpty())
-        return lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != modMisc::CR && text[i] != modMisc::LF)
-            continue;
-        lines.append(text.sliced(start, i - start).toString());
-        if (text[i] == modMisc::CR && i + 1 < text.size() && text[i + 1] == modMisc::LF)
-            ++i;
-        start = i + 1;
-    }
-    lines.append(text.sliced(start).toString());
-    return lines;
-}
 
 // Digits after the point in the shortest form of a number.
 int decimalsOf(double number) {
@@ -64,20 +43,6 @@ bool isAsciiDigit(QChar c) {
 
 bool isBlank(QChar c) {
     return c == u' ' || c == u'\t';
-}
-
-// TABs to blanks up to the next column of eight, as a terminal shows them.
-QString expandTabs(const QString& line) {
-    if (!line.contains(u'\t'))
-        return line;
-    QString expanded;
-    for (const QChar c : line) {
-        if (c == u'\t')
-            expanded.append(QString(TabColumns - expanded.size() % TabColumns, u' '));
-        else
-            expanded.append(c);
-    }
-    return expanded;
 }
 
 // The number as printed, or scaled by the factor of the unit after it: the
@@ -149,10 +114,12 @@ ConversationTable ParseConversation(const QStringList& conversation) {
         if (!entry.contains(TarnText::Separator))
             continue;
         // The command ends at the first separator; the answer is all that
-        // follows, "¤" bytes from the router included.
+        // follows, "¤" bytes from the router included. Routers end lines with
+        // CR LF, LF or CR CR LF: the empty lines the last leaves are dropped
+        // with the others.
         const qsizetype at = entry.indexOf(TarnText::Separator);
         table[i].Command = entry.first(at);
-        table[i].Lines = splitLines(QStringView(entry).sliced(at + 1));
+        table[i].Lines = modMisc::SplitLines(QStringView(entry).sliced(at + 1));
     }
     return table;
 }
@@ -248,9 +215,11 @@ LineStats ReadLineStats(const ConversationTable& table, const RouterModel& model
     QString output = GetCommandOutput(table, model.command, model.outputPrompt);
     // The line break before the end line goes too: it ends the last statistics line.
     CutAtMarker(output, CRLF + model.endLine);
-    QStringList lines = splitLines(output);
-    if (overSsh)
-        std::transform(lines.begin(), lines.end(), lines.begin(), expandTabs);
+    QStringList lines = modMisc::SplitLines(output);
+    if (overSsh) {
+        for (QString& line : lines)
+            line = modMisc::ExpandTabs(line);
+    }
 
     std::array<QString, StatsCsv::StatisticCount> values;
     for (int i = 0; i < StatsCsv::StatisticCount; ++i) {

@@ -3,24 +3,26 @@
 
 #include "StatsText.h"
 #include "script_engine/SshTarnSocket.h"
+#include "script_engine/TarnText.h"
 
 namespace StatsScript {
 
 namespace {
 
 // "\n" in a quoted argument is the line break that ends what the router is to read.
-const QString NewLine = QStringLiteral("\\n");
+const QString& NewLine = TarnText::LineBreakEscape;
 
 // A model's double quote is sent as one; the language has no other escape to mind.
 QString escaped(QString text) {
-    return text.replace(u'"', EscapedQuote);
+    return text.replace(u'"', TarnText::QuoteEscape);
 }
 
-} // namespace
-
+// The text in double quotes, as a script argument.
 QString Quote(const QString& text) {
     return u'"' + text + u'"';
 }
+
+} // namespace
 
 bool OverSsh(const QString& router) {
     return router.simplified().startsWith(SshScheme, Qt::CaseInsensitive);

@@ -10,12 +10,6 @@
 
 namespace StatsScript {
 
-// Backslash and double quote: a literal quote inside a quoted script argument.
-inline const QString EscapedQuote = QStringLiteral("\\\"");
-
-// The text in double quotes, as a script argument.
-QString Quote(const QString& text);
-
 // "HOST ssh:ADDRESS [PORT]": the login is SSH's, before the script's first line.
 bool OverSsh(const QString& router);
 

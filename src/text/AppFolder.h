@@ -9,6 +9,10 @@
 
 namespace modMisc {
 
+// line-warden: as the application's name it also names the per-user data
+// folder, so every program that looks for line-warden's files runs under it.
+inline const QString ProgramName = QStringLiteral("line-warden");
+
 // The path with exactly one platform folder separator at its end ("/" here,
 // "\" on Windows): unchanged when it already ends in one.
 QString WithTrailingBackslash(const QString& path);

@@ -2,6 +2,7 @@
 #include "IniFile.h"
 
 #include "text/OwnFile.h"
+#include "text/modMisc.h"
 
 #include <QStringConverter>
 #include <QStringList>
@@ -10,8 +11,6 @@
 namespace modMisc {
 
 namespace {
-
-const QString IniLineBreak = QStringLiteral("\r\n");
 
 // The file's lines without their line ends: empty when there is no file,
 // nothing when it exists but cannot be read or is not the program's own.
@@ -24,19 +23,10 @@ std::optional<QStringList> readLines(const QString& path) {
         return std::nullopt;
     QStringDecoder decode(QStringConverter::System);
     const QString text = decode(*bytes);
-    // CR LF, CR and LF each end a line.
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\r' && text[i] != u'\n')
-            continue;
-        lines << text.mid(start, i - start);
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines << text.mid(start); // a last line without its line end
+    QStringList lines = SplitLines(text);
+    // What follows the last line's end is no line.
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
     return lines;
 }
 
@@ -127,7 +117,7 @@ void setKey(QStringList& lines, const QString& section, const QString& key, cons
 
 bool writeLines(const QString& path, const QStringList& lines) {
     QStringEncoder encode(QStringConverter::System);
-    const QByteArray bytes = encode(lines.isEmpty() ? QString() : lines.join(IniLineBreak) + IniLineBreak);
+    const QByteArray bytes = encode(lines.isEmpty() ? QString() : lines.join(CRLF) + CRLF);
     return OwnFile::Replace(path, bytes, PrivateMode);
 }
 

@@ -41,9 +41,6 @@ public:
     const QString& path() const { return m_path; }
     QString errorString() const { return m_error; }
     int handle() const { return m_fd; }
-    // Of the opened file.
-    unsigned ownerId() const { return m_owner; }
-    unsigned groupId() const { return m_group; }
     bool sameFileAs(const OwnFile& other) const;
 
     // The whole content from the start.

@@ -111,6 +111,36 @@ QString GetField(QStringView text, QStringView delimiter, qsizetype n) {
     return text.mid(start, end < 0 ? -1 : end - start).toString();
 }
 
+QStringList SplitLines(QStringView text) {
+    QStringList lines;
+    if (text.isEmpty())
+        return lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != CR && text[i] != LF)
+            continue;
+        lines.append(text.sliced(start, i - start).toString());
+        if (text[i] == CR && i + 1 < text.size() && text[i + 1] == LF)
+            ++i;
+        start = i + 1;
+    }
+    lines.append(text.sliced(start).toString());
+    return lines;
+}
+
+QString ExpandTabs(QStringView line) {
+    constexpr qsizetype TabColumns = 8;
+    QString expanded;
+    expanded.reserve(line.size());
+    for (const QChar c : line) {
+        if (c == u'\t')
+            expanded.append(QString(TabColumns - expanded.size() % TabColumns, u' '));
+        else
+            expanded.append(c);
+    }
+    return expanded;
+}
+
 void AppendLine(QString& buffer, QStringView line) {
     if (!buffer.isEmpty())
         buffer += CRLF;

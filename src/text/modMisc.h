@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <optional>
 
@@ -36,6 +37,15 @@ qsizetype CountOccurrences(QStringView text, QStringView part);
 // text holds fewer than n - 1 delimiters; consecutive delimiters enclose an
 // empty field.
 QString GetField(QStringView text, QStringView delimiter, qsizetype n);
+
+// The lines of a text from a router or a file: CR LF, CR and LF each end
+// one, mixed as they come. An empty text has no lines; a text that ends in a
+// line break has an empty last line.
+QStringList SplitLines(QStringView text);
+
+// The line as a terminal shows it: each TAB becomes blanks up to the next
+// column of eight.
+QString ExpandTabs(QStringView line);
 
 // An empty buffer becomes the line; otherwise buffer + CR LF + line.
 void AppendLine(QString& buffer, QStringView line);

@@ -3,6 +3,7 @@
 
 #include "RouterTexts.h"
 #include "statistics/RouterModels.h"
+#include "text/modMisc.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -30,27 +31,17 @@ bool readNumber(const QCommandLineParser& parser, const QString& name, int low, 
 } // namespace
 
 QByteArray asTerminalText(const QByteArray& text) {
+    QString lines = QString::fromLatin1(text);
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QStringList split = lines.split(u'\n');
     QByteArray out;
-    out.reserve(text.size() + text.size() / 4);
-    int column = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char c = text.at(i);
-        if (c == '\r' && i + 1 < text.size() && text.at(i + 1) == '\n')
-            continue;
-        if (c == '\n') {
-            out += "\r\n";
-            column = 0;
-        } else if (c == '\t') {
-            const int spaces = 8 - column % 8;
-            out.append(spaces, ' ');
-            column += spaces;
-        } else {
-            out += c;
-            ++column;
-        }
+    for (qsizetype i = 0; i < split.size(); ++i) {
+        if (i > 0)
+            out += RouterTexts::LineEnd;
+        out += modMisc::ExpandTabs(split[i]).toLatin1();
     }
-    if (!out.isEmpty() && !out.endsWith("\r\n"))
-        out += "\r\n";
+    if (!out.isEmpty() && !out.endsWith(RouterTexts::LineEnd))
+        out += RouterTexts::LineEnd;
     return out;
 }
 

@@ -11,6 +11,7 @@
 #include "script_engine/TarnTelnet.h"
 #include "text/Escape.h"
 #include "text/ExitStatus.h"
+#include "text/modMisc.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -35,7 +36,7 @@ void print(QStringView line, QString (*escape)(QStringView) = Escape::ForTermina
 }
 
 // The file's bytes are the script's characters, so exactly those bytes go to
-// the router. LF or CR LF line ends both work.
+// the router. LF or CR LF line ends both become the engine's CR LF.
 QString readScript(const QString& path, QString& error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -43,8 +44,8 @@ QString readScript(const QString& path, QString& error) {
         return {};
     }
     QString script = QString::fromLatin1(file.readAll());
-    script.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    script.replace(u'\n', QStringLiteral("\r\n"));
+    script.replace(modMisc::CRLF, QStringLiteral("\n"));
+    script.replace(modMisc::LF, modMisc::CRLF);
     return script;
 }
 
@@ -159,7 +160,7 @@ int main(int argc, char* argv[]) {
         return ExitStatus::BadUsage;
     }
     const QString script = readScript(options.scriptPath, error);
-    if (error.isEmpty() && !script.contains(QStringLiteral("\r\n")))
+    if (error.isEmpty() && !script.contains(modMisc::CRLF))
         error = QStringLiteral("%1 holds a single line, and a script without a line break runs nothing")
                     .arg(options.scriptPath);
     const QString password = error.isEmpty() && !options.sshPasswordFile.isEmpty()
