@@ -106,43 +106,22 @@ private slots:
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
-        const QByteArray two = "[Other]\r\nKey=other\r\n[Options]\r\nKey=mine\r\nNext=x\r\n";
-        QTest::newRow("found") << two << "Options"
-                               << "Key"
-                               << "mine";
-        QTest::newRow("section and key ignore case") << two << "oPTIONS"
-                                                     << "KEY"
-                                                     << "mine";
-        QTest::newRow("key of another section") << two << "Options"
-                                                << "Missing"
-                                                << "";
-        QTest::newRow("missing section") << two << "Nowhere"
-                                         << "Key"
-                                         << "";
-        QTest::newRow("blanks around") << QByteArray("[Options]\r\n  Key  =  a b  \r\n") << "Options"
-                                       << "Key"
-                                       << "a b";
-        QTest::newRow("equals sign in value") << QByteArray("[Options]\r\nKey=a=b\r\n") << "Options"
-                                              << "Key"
-                                              << "a=b";
-        QTest::newRow("first of two") << QByteArray("[Options]\r\nKey=1\r\nKey=2\r\n") << "Options"
-                                      << "Key"
-                                      << "1";
-        QTest::newRow("comment is no key") << QByteArray("[Options]\r\n;Key=1\r\n") << "Options"
-                                           << "Key"
-                                           << "";
-        QTest::newRow("LF line ends") << QByteArray("[Options]\nKey=lf\n") << "Options"
-                                      << "Key"
-                                      << "lf";
-        QTest::newRow("no final line end") << QByteArray("[Options]\r\nKey=last") << "Options"
-                                           << "Key"
-                                           << "last";
-        QTest::newRow("empty value") << QByteArray("[Options]\r\nKey=\r\n") << "Options"
-                                     << "Key"
-                                     << "";
-        auto row = [](const char* name, const QByteArray& file, const char* value) {
-            QTest::newRow(name) << file << QString("Options") << QString("Key") << QString(value);
+        const auto row = [](const char* name, const QByteArray& file, const char* value,
+                            const char* section = "Options", const char* key = "Key") {
+            QTest::newRow(name) << file << QString(section) << QString(key) << QString(value);
         };
+        const QByteArray two = "[Other]\r\nKey=other\r\n[Options]\r\nKey=mine\r\nNext=x\r\n";
+        row("found", two, "mine");
+        row("section and key ignore case", two, "mine", "oPTIONS", "KEY");
+        row("key of another section", two, "", "Options", "Missing");
+        row("missing section", two, "", "Nowhere");
+        row("blanks around", "[Options]\r\n  Key  =  a b  \r\n", "a b");
+        row("equals sign in value", "[Options]\r\nKey=a=b\r\n", "a=b");
+        row("first of two", "[Options]\r\nKey=1\r\nKey=2\r\n", "1");
+        row("comment is no key", "[Options]\r\n;Key=1\r\n", "");
+        row("LF line ends", "[Options]\nKey=lf\n", "lf");
+        row("no final line end", "[Options]\r\nKey=last", "last");
+        row("empty value", "[Options]\r\nKey=\r\n", "");
         row("CR line ends", "[Other]\rKey=no\r[Options]\rKey=cr\r", "cr");
         row("one pair of quotes", "[Options]\r\nKey=\"1\"\r\n", "1");
         row("quoted blanks kept", "[Options]\r\nKey= \" a \"\"\" \r\n", " a \"\"");
@@ -167,48 +146,32 @@ private slots:
 
     void writeIniValue_data() {
         QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("creates the file") << QByteArray() << "Options"
-                                          << "Key"
-                                          << "v" << QByteArray("[Options]\r\nKey=v\r\n");
-        QTest::newRow("adds the section at the end")
-            << QByteArray("; mine\r\n[Other]\r\nA=1\r\n") << "Options"
-            << "Key"
-            << "v" << QByteArray("; mine\r\n[Other]\r\nA=1\r\n[Options]\r\nKey=v\r\n");
-        QTest::newRow("replaces in place, ignoring case")
-            << QByteArray("[options]\r\n; note\r\nkey = old\r\nB=2\r\n\r\n[Other]\r\nKey=keep\r\n") << "Options"
-            << "Key"
-            << "new" << QByteArray("[options]\r\n; note\r\nKey=new\r\nB=2\r\n\r\n[Other]\r\nKey=keep\r\n");
-        QTest::newRow("adds the key at the end of its section")
-            << QByteArray("[Options]\r\nA=1\r\n\r\n[Other]\r\nB=2\r\n") << "Options"
-            << "Key"
-            << "v" << QByteArray("[Options]\r\nA=1\r\nKey=v\r\n\r\n[Other]\r\nB=2\r\n");
-        QTest::newRow("LF file comes back CR LF") << QByteArray("[Options]\nKey=1\n# c\n") << "Options"
-                                                  << "Key"
-                                                  << "2" << QByteArray("[Options]\r\nKey=2\r\n# c\r\n");
-        auto row = [](const char* name, const QByteArray& before, const char* value, const QByteArray& after) {
-            QTest::newRow(name) << before << QString("Options") << QString("Key") << QString(value) << after;
+        const auto row = [](const char* name, const QByteArray& before, const char* value, const QByteArray& after) {
+            QTest::newRow(name) << before << QString(value) << after;
         };
+        row("creates the file", "", "v", "[Options]\r\nKey=v\r\n");
+        row("adds the section at the end", "; mine\r\n[Other]\r\nA=1\r\n", "v",
+            "; mine\r\n[Other]\r\nA=1\r\n[Options]\r\nKey=v\r\n");
+        row("replaces in place, ignoring case",
+            "[options]\r\n; note\r\nkey = old\r\nB=2\r\n\r\n[Other]\r\nKey=keep\r\n", "new",
+            "[options]\r\n; note\r\nKey=new\r\nB=2\r\n\r\n[Other]\r\nKey=keep\r\n");
+        row("adds the key at the end of its section", "[Options]\r\nA=1\r\n\r\n[Other]\r\nB=2\r\n", "v",
+            "[Options]\r\nA=1\r\nKey=v\r\n\r\n[Other]\r\nB=2\r\n");
+        row("LF file comes back CR LF", "[Options]\nKey=1\n# c\n", "2", "[Options]\r\nKey=2\r\n# c\r\n");
         row("CR file comes back CR LF", "[Options]\rKey=1\rB=2\r", "3", "[Options]\r\nKey=3\r\nB=2\r\n");
         row("blanks at the ends quoted", "", " p w\t", "[Options]\r\nKey=\" p w\t\"\r\n");
         row("quotes around quoted", "", "\"q\"", "[Options]\r\nKey=\"\"q\"\"\r\n");
-        QTest::newRow("a line break cannot add a key")
-            << QByteArray() << "Options"
-            << "Key"
-            << "a\r\nRouter IP=6.6.6.6" << QByteArray("[Options]\r\nKey=a  Router IP=6.6.6.6\r\n");
+        row("a line break cannot add a key", "", "a\r\nRouter IP=6.6.6.6", "[Options]\r\nKey=a  Router IP=6.6.6.6\r\n");
     }
     void writeIniValue() {
         QFETCH(QByteArray, before);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
         if (!before.isEmpty())
             writeAll(ini(), before);
-        QCOMPARE(WriteIniValue(section, key, value, ini()), qint16(1));
+        QCOMPARE(WriteIniValue("Options", "Key", value, ini()), qint16(1));
         QCOMPARE(readAll(ini()), after);
     }
 
@@ -262,7 +225,6 @@ private slots:
         auto f = form();
         QCOMPARE(f->AppFolder(), m_dir.path() + u'/');
         QCOMPARE(f->SettingsPath(), m_dir.filePath("settings.ini"));
-        QCOMPARE(f->Core().Stats().EscapedQuote, QStringLiteral("\\\""));
         QVERIFY(!QFile::exists(ini()));
         QCOMPARE(box(f, "txtInterval")->text(), QStringLiteral("300"));
         f->close();
