@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "FileBytes.h"
 #include "FtpServer.h"
 #include "Peers.h"
 #include "script_engine/TarnTelnet.h"
@@ -27,16 +28,6 @@ QByteArray content(qsizetype size) {
     while (bytes.size() < size)
         bytes += char(noise.bounded(256));
     return bytes.left(size);
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 struct Run {

@@ -4,6 +4,8 @@
 #include <QTest>
 #include <cmath>
 
+#include "FileBytes.h"
+
 #include "history/HistorySummary.h"
 #include "history/StatsHistory.h"
 #include "history/TimeColumns.h"
@@ -230,21 +232,16 @@ private slots:
         QFETCH(QByteArray, after);
         QFETCH(QString, how);
         const QString path = m_dir.filePath("growing.csv");
-        const auto write = [](const QString& to, const QByteArray& bytes, QIODevice::OpenMode mode) {
-            QFile file(to);
-            return file.open(mode) && file.write(bytes) == bytes.size();
-        };
         QFile::remove(path);
         if (how != "create")
-            QVERIFY(write(path, before, QIODevice::WriteOnly | QIODevice::Truncate));
+            QVERIFY(writeFile(path, before));
         StatsHistory history = ReadStatsFile(path);
         QVERIFY(!FollowStatsFile(history, path));
         if (how == "rename")
-            QVERIFY(write(path + ".new", after, QIODevice::WriteOnly) &&
-                    ::rename(qPrintable(path + ".new"), qPrintable(path)) == 0);
+            QVERIFY(writeFile(path + ".new", after) && ::rename(qPrintable(path + ".new"), qPrintable(path)) == 0);
         else
-            QVERIFY(
-                write(path, after, how == "append" ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate));
+            QVERIFY(writeFile(path, after,
+                              how == "append" ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate));
         QVERIFY(FollowStatsFile(history, path));
         QTEST(describe(history.records), "records");
         QTEST(int(history.skippedLines), "skipped");

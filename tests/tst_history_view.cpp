@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "FileBytes.h"
 #include "Peers.h"
 #include "history/StatsHistory.h"
 #include "history_view/HistoryChartView.h"
@@ -110,10 +111,7 @@ private:
 private slots:
     void initTestCase() {
         m_csv = m_dir.filePath("stats.csv");
-        QFile file(m_csv);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(fourDays());
-        file.close();
+        QVERIFY(writeFile(m_csv, fourDays()));
         m_window = std::make_unique<HistoryWindow>(ReadStatsFile(m_csv), m_csv);
     }
     void cleanupTestCase() { m_window.reset(); }
@@ -217,10 +215,7 @@ private slots:
         QVERIFY(QFile::copy(m_csv, copy));
         w->openFile(copy);
         emit w->rangeBox()->activated(int(HistoryWindow::Range::LastDay));
-        QFile file(copy);
-        QVERIFY(file.open(QIODevice::Append));
-        file.write("08/12/2026 00:00,7600,20,10,800,10,10,Down\r\n");
-        file.close();
+        QVERIFY(writeFile(copy, "08/12/2026 00:00,7600,20,10,800,10,10,Down\r\n", QIODevice::Append));
         QTRY_COMPARE(w->summaryValue("Records", true), QStringLiteral("4381"));
         QCOMPARE(w->rangeTo(), on(8, 0).toMSecsSinceEpoch());
         QCOMPARE(w->rangeBox()->currentIndex(), int(HistoryWindow::Range::LastDay));

@@ -13,6 +13,7 @@
 
 #include "BusyboxRouter.h"
 #include "CoreRig.h"
+#include "FileBytes.h"
 #include "Peers.h"
 #include "monitor/ProgramLog.h"
 #include "reachability/PingMonitor.h"
@@ -24,11 +25,6 @@ namespace {
 
 constexpr std::chrono::milliseconds StalledTimeLimit{3000};
 constexpr int FollowUpWaitMs = 20000;
-
-QString readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
-}
 
 } // namespace
 
@@ -54,14 +50,12 @@ private slots:
         QCOMPARE(noticed[0][0].toString(), lines[0]);
 
         // Past its bound the log moves aside, replacing the older one, and starts anew.
-        QFile old(c.dir.filePath(u"line-warden.log.1"_s));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("older\r\n") > 0);
-        old.close();
-        QFile log(c.dir.filePath(u"line-warden.log"_s));
-        QVERIFY(log.open(QIODevice::Append) && log.write(QByteArray(ProgramLog::RotateAt, 'x')) > 0);
-        log.close();
+        const QString old = c.dir.filePath(u"line-warden.log.1"_s);
+        QVERIFY(writeFile(old, "older\r\n"));
+        QVERIFY(
+            writeFile(c.dir.filePath(u"line-warden.log"_s), QByteArray(ProgramLog::RotateAt, 'x'), QIODevice::Append));
         c.core.Report(u"after the bound"_s);
-        QVERIFY(readAll(old.fileName()).endsWith(u"x"_s) && readAll(old.fileName()).startsWith(lines[0]));
+        QVERIFY(readFile(old).endsWith("x") && readFile(old).startsWith(lines[0].toLocal8Bit()));
         QVERIFY(c.file(u"line-warden.log"_s).endsWith(u"\tafter the bound\r\n"_s));
         QCOMPARE(c.file(u"line-warden.log"_s).count(u"\r\n"_s), 1);
     }
@@ -83,9 +77,7 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QString, notice);
         CoreRig c;
-        QFile model(c.dir.filePath(setting));
-        QVERIFY(file.isEmpty() || (model.open(QIODevice::WriteOnly) && model.write(file) == file.size()));
-        model.close();
+        QVERIFY(file.isEmpty() || writeFile(c.dir.filePath(setting), file));
         QSignalSpy noticed(&c.core, &MonitorCore::noticed);
         c.core.UseRouterModel(setting);
         c.core.Stats().ReachabilityChanged();

@@ -133,13 +133,11 @@ private slots:
         RouterSim sim;
         QVERIFY2(sim.start(QStringList{"--greeting-delay-ms", "0"} + router), qPrintable(sim.error()));
         QTemporaryDir folder;
-        QFile settings(folder.filePath("settings.ini"));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write(QStringLiteral("[Options]\r\nRouter IP=127.0.0.1 %1\r\nRouter Username=root\r\n"
-                                      "Router Password=Mango\r\n")
-                           .arg(sim.port())
-                           .toLatin1());
-        settings.close();
+        QVERIFY(writeFile(folder.filePath("settings.ini"),
+                          QStringLiteral("[Options]\r\nRouter IP=127.0.0.1 %1\r\nRouter Username=root\r\n"
+                                         "Router Password=Mango\r\n")
+                              .arg(sim.port())
+                              .toLatin1()));
         QProcess program;
         program.setProcessEnvironment(environment("xcb"));
         program.start(Peers::binDir() + "/line-warden", {"--probe-router", "--folder", folder.path()});

@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 
+#include "FileBytes.h"
 #include "FormRig.h"
 #include "Peers.h"
 #include "PlantedFile.h"
@@ -29,17 +30,6 @@
 using namespace modMisc;
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 const QByteArray DesignTimeFile = "[Options]\r\n"
                                   "Ping IP=9.9.9.9\r\n"
@@ -132,7 +122,7 @@ private slots:
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(QString, value);
-        writeAll(ini(), file);
+        QVERIFY(writeFile(ini(), file));
         QCOMPARE(ReadIniValue(section, key, ini()), value);
     }
 
@@ -170,9 +160,9 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
         if (!before.isEmpty())
-            writeAll(ini(), before);
+            QVERIFY(writeFile(ini(), before));
         QCOMPARE(WriteIniValue("Options", "Key", value, ini()), qint16(1));
-        QCOMPARE(readAll(ini()), after);
+        QCOMPARE(readFile(ini()), after);
     }
 
     void writeIntoMissingFolderFails() {
@@ -214,7 +204,7 @@ private slots:
     void folderIsWritable() {
         QVERIFY(FolderIsWritable(m_dir.path()));
         // Under a regular file nothing can be created, not even by root.
-        writeAll(m_dir.filePath("plain"), "x");
+        QVERIFY(writeFile(m_dir.filePath("plain"), "x"));
         QVERIFY(!FolderIsWritable(m_dir.filePath("plain/bin")));
         QCOMPARE(QDir(m_dir.path()).entryList({"write-probe*"}, QDir::Files), QStringList());
     }
@@ -228,7 +218,7 @@ private slots:
         QVERIFY(!QFile::exists(ini()));
         QCOMPARE(box(f, "txtInterval")->text(), QStringLiteral("300"));
         f->close();
-        QCOMPARE(readAll(ini()), DesignTimeFile);
+        QCOMPARE(readFile(ini()), DesignTimeFile);
     }
 
     void roundTrip() {
@@ -255,7 +245,7 @@ private slots:
     }
 
     void missingKeysEmptyTheBoxes() {
-        writeAll(ini(), "[Options]\r\nRouter IP=127.0.0.1\r\n");
+        QVERIFY(writeFile(ini(), "[Options]\r\nRouter IP=127.0.0.1\r\n"));
         auto f = form();
         for (const char* name : {"txtPing", "txtInterval", "txtUser", "txtPass", "txtStats"})
             QVERIFY2(box(f, name)->text().isEmpty(), name);
@@ -276,14 +266,15 @@ private slots:
     void statsCheckValues() {
         QFETCH(QByteArray, value);
         QFETCH(int, state);
-        writeAll(ini(), "[Options]\r\nStatsCheck=" + value + "\r\n");
+        QVERIFY(writeFile(ini(), "[Options]\r\nStatsCheck=" + value + "\r\n"));
         QCOMPARE(int(chkStats(form())->checkState()), state);
     }
 
     void commentsAndForeignSectionsSurvive() {
-        writeAll(ini(), "; kept\r\n[Colours]\r\nBack=1\r\n\r\n[Options]\r\nPing IP=127.0.0.8\r\nExtra=yes\r\n");
+        QVERIFY(
+            writeFile(ini(), "; kept\r\n[Colours]\r\nBack=1\r\n\r\n[Options]\r\nPing IP=127.0.0.8\r\nExtra=yes\r\n"));
         form()->close();
-        const QByteArray after = readAll(ini());
+        const QByteArray after = readFile(ini());
         QVERIFY(
             after.startsWith("; kept\r\n[Colours]\r\nBack=1\r\n\r\n[Options]\r\nPing IP=127.0.0.8\r\nExtra=yes\r\n"));
         QVERIFY(after.contains("StatsCheck Interval=\r\n"));
@@ -308,7 +299,7 @@ private slots:
         QFETCH(QByteArray, section);
         QFETCH(QString, keyFile);
         QFETCH(QString, knownHosts);
-        writeAll(ini(), "[Options]\r\nRouter IP=ssh:127.0.0.1\r\n" + section);
+        QVERIFY(writeFile(ini(), "[Options]\r\nRouter IP=ssh:127.0.0.1\r\n" + section));
         const auto where = [this](QString path) {
             return path.replace("{folder}", m_dir.path()).replace("{home}", QDir::homePath());
         };
@@ -321,7 +312,7 @@ private slots:
     // [Router] Model is read at load: a model that cannot be used shows in the
     // output box; the section stays when the settings are written.
     void routerModelIsReadAtLoad() {
-        writeAll(ini(), "[Router]\r\nModel=missing.model\r\n");
+        QVERIFY(writeFile(ini(), "[Router]\r\nModel=missing.model\r\n"));
         auto f = form();
         QVERIFY(
             control<QPlainTextEdit>(*f, "txtOut")->toPlainText().contains("router model \"missing.model\" not used"));
@@ -364,13 +355,13 @@ private slots:
         SmallFs fs;
         LW_REQUIRE_PEER(fs.mounted, "mounting a tmpfs needs root");
         const QString path = fs.dir.filePath("settings.ini");
-        writeAll(path, before);
+        QVERIFY(writeFile(path, before));
         auto f = form(fs.dir.path());
         box(f, "txtPing")->setText("127.0.0.7");
         box(f, "txtStats")->setText(statsInterval);
         fs.leaveFree(free);
         f->close();
-        QCOMPARE(readAll(path), before);
+        QCOMPARE(readFile(path), before);
     }
 
     void unreadableFileIsNeverReplaced_data() {
@@ -401,7 +392,7 @@ private slots:
             if (fifo) {
                 QCOMPARE(::mkfifo(QFile::encodeName(path), 0600), 0);
             } else {
-                writeAll(path, DesignTimeFile + "[Mine]\r\nA=1\r\n");
+                QVERIFY(writeFile(path, DesignTimeFile + "[Mine]\r\nA=1\r\n"));
                 QFile::setPermissions(path, QFileDevice::WriteOwner);
             }
         }
@@ -416,7 +407,7 @@ private slots:
         QCOMPARE(QFileInfo(path).isFile(), !fifo);
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         if (!fifo)
-            QCOMPARE(readAll(path), DesignTimeFile + "[Mine]\r\nA=1\r\n");
+            QCOMPARE(readFile(path), DesignTimeFile + "[Mine]\r\nA=1\r\n");
     }
 
     // The user's own link to the user's own file keeps working, and stays a link.
@@ -434,7 +425,7 @@ private slots:
 
     void ownerAndGroupAreKept() {
         LW_REQUIRE_PEER(::geteuid() == 0, "giving a file away needs root");
-        writeAll(ini(), DesignTimeFile);
+        QVERIFY(writeFile(ini(), DesignTimeFile));
         QCOMPARE(::chown(QFile::encodeName(ini()), Nobody, Nobody), 0);
         form()->close();
         struct stat info {};
@@ -456,8 +447,8 @@ private slots:
         program = folderOfNobody(program);
         const QString user = folderOfNobody(QStringLiteral("home-%1").arg(readOnly)) + "/data";
         Unprivileged nobody;
-        writeAll(program + "/settings.ini", "[Options]\r\nRouter Username=mine\r\n[Mine]\r\nA=1\r\n");
-        writeAll(program + "/stats.csv", "07/12/2026 09:05,8000,20.5,12,800,10,8,Up\r\n");
+        QVERIFY(writeFile(program + "/settings.ini", "[Options]\r\nRouter Username=mine\r\n[Mine]\r\nA=1\r\n"));
+        QVERIFY(writeFile(program + "/stats.csv", "07/12/2026 09:05,8000,20.5,12,800,10,8,Up\r\n"));
         if (readOnly)
             QFile::setPermissions(program, QFileDevice::Permissions(0x5555));
         {
@@ -472,7 +463,7 @@ private slots:
         QCOMPARE(box(again, "txtUser")->text(), QStringLiteral("changed"));
         QVERIFY(shown(again).isEmpty()); // said once
         QCOMPARE(ReadIniValue("Mine", "A", user + "/settings.ini"), QStringLiteral("1"));
-        QCOMPARE(readAll(user + "/stats.csv"), readAll(program + "/stats.csv"));
+        QCOMPARE(readFile(user + "/stats.csv"), readFile(program + "/stats.csv"));
         QCOMPARE(ReadIniValue("Options", "Router Username", program + "/settings.ini"), QStringLiteral("mine"));
         QFile::setPermissions(program, QFileDevice::Permissions(0x7755));
     }
@@ -480,7 +471,7 @@ private slots:
     void folderTurningReadOnlyWritesInPlace() {
         const QString folder = folderOfNobody("turns-read-only");
         Unprivileged nobody;
-        writeAll(folder + "/settings.ini", DesignTimeFile);
+        QVERIFY(writeFile(folder + "/settings.ini", DesignTimeFile));
         auto f = form(folder);
         box(f, "txtUser")->setText("typed");
         QFile::setPermissions(folder, QFileDevice::Permissions(0x5555));
@@ -508,7 +499,7 @@ private slots:
     }
 
     void readOnlyProgramFolderFallsBackToTheUserFolder() {
-        writeAll(m_dir.filePath("plain"), "x");
+        QVERIFY(writeFile(m_dir.filePath("plain"), "x"));
         auto f = form(m_dir.filePath("plain/lw"));
         QCOMPARE(f->AppFolder(), m_dir.filePath("user") + u'/');
         box(f, "txtUser")->setText("fallback");

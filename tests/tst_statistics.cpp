@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "EngineRig.h"
+#include "FileBytes.h"
 #include "Peers.h"
 #include "PlantedFile.h"
 #include "RouterOptions.h"
@@ -71,8 +72,7 @@ QDateTime at(int day, int month, int hour, int minute) {
 }
 
 QString readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : u"(missing)"_s;
+    return QString::fromLocal8Bit(readFile(path));
 }
 
 // A collector on the fake engine; its router answers like the real one, echo included.

@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "BusyboxRouter.h"
+#include "FileBytes.h"
 #include "Peers.h"
 #include "RouterSim.h"
 #include "script_engine/TarnTelnet.h"
@@ -42,10 +43,7 @@ struct Collection {
     QSignalSpy shown{&stats, &StatsCollector::recordShown};
     QSignalSpy failed{&stats, &StatsCollector::collectionFailed};
 
-    QString file(const QString& name) const {
-        QFile f(dir.filePath(name));
-        return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : u"(missing)"_s;
-    }
+    QString file(const QString& name) const { return QString::fromLocal8Bit(readFile(dir.filePath(name))); }
     bool collectFrom(quint16 port) {
         router = u"127.0.0.1 %1"_s.arg(port);
         stats.CollectStats();

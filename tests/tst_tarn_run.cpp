@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "BusyboxRouter.h"
+#include "FileBytes.h"
 #include "Peers.h"
 #include "RouterNamespace.h"
 #include "RouterSim.h"
@@ -25,11 +26,8 @@ struct Run {
 Run tarnRun(const QStringList& scriptLines, const QStringList& options, const QByteArray& lineEnd = "\n") {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"script.txt"_s);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!writeFile(path, scriptLines.join(QString::fromLatin1(lineEnd)).toLatin1() + lineEnd))
         return {};
-    file.write(scriptLines.join(QString::fromLatin1(lineEnd)).toLatin1() + lineEnd);
-    file.close();
     QProcess process;
     process.start(Peers::binDir() + u"/tarn-run"_s, options + QStringList{path});
     if (!process.waitForFinished(30000))
@@ -183,13 +181,11 @@ private slots:
         BusyboxRouter router;
         LW_REQUIRE_PEER(router.startSsh(netns.name(), netns.routerAddress()), router.whyUnavailable());
         QTemporaryDir dir;
-        QFile password(dir.filePath(u"password"_s));
-        QVERIFY(password.open(QIODevice::WriteOnly));
-        password.write("Mango\n");
-        password.close();
+        const QString password = dir.filePath(u"password"_s);
+        QVERIFY(writeFile(password, "Mango\n"));
         const QStringList script = StatsDialogue::sshScriptLines(netns.routerAddress());
-        const QStringList options{u"--ssh-user"_s,     u"root"_s,          u"--ssh-password-file"_s,
-                                  password.fileName(), u"--known-hosts"_s, dir.filePath(u"known_hosts"_s)};
+        const QStringList options{u"--ssh-user"_s, u"root"_s,          u"--ssh-password-file"_s,
+                                  password,        u"--known-hosts"_s, dir.filePath(u"known_hosts"_s)};
 
         Run run = tarnRun(script, options);
         QCOMPARE(run.exitCode, 1);

@@ -16,6 +16,7 @@
 
 #include "BusyboxRouter.h"
 #include "CoreRig.h"
+#include "FileBytes.h"
 #include "Peers.h"
 #include "PlantedFile.h"
 #include "RouterNamespace.h"
@@ -97,11 +98,8 @@ private slots:
         QCOMPARE(ssh_pki_export_privkey_file(key, nullptr, nullptr, nullptr, m_keyFile.toLocal8Bit().constData()),
                  SSH_OK);
         QCOMPARE(ssh_pki_export_pubkey_base64(key, &publicKey), SSH_OK);
-        QFile keys(m_authorizedKeys);
-        QVERIFY(keys.open(QIODevice::WriteOnly));
         m_publicKey = "ssh-ed25519 " + QByteArray(publicKey);
-        keys.write(m_publicKey + "\n");
-        keys.close();
+        QVERIFY(writeFile(m_authorizedKeys, m_publicKey + "\n"));
         m_fingerprint = KnownHostsFile::Fingerprint(key);
         ssh_string_free_char(publicKey);
         ssh_key_free(key);
@@ -204,10 +202,7 @@ private slots:
         QFETCH(QString, hostPort);
         QFETCH(bool, known);
         const QString path = m_dir.filePath(u"fingerprints"_s);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("# a comment\n\n" + names + ' ' + m_publicKey + " a comment\n");
-        file.close();
+        QVERIFY(writeFile(path, "# a comment\n\n" + names + ' ' + m_publicKey + " a comment\n"));
         QString why;
         const auto keys = KnownHostsFile::KnownKeys(path, hostPort, why);
         QVERIFY2(keys && keys->size() == (known ? 1 : 0), qPrintable(why));
@@ -309,10 +304,7 @@ private slots:
         outcome = run(script, login);
         StatsDialogue::verifyStatistics(outcome, 3);
         QVERIFY(outcome.log.contains(SshMessages::NewHostKey.arg(address, offered, knownHosts)));
-        QFile file(knownHosts);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray remembered = file.readAll();
-        file.close();
+        const QByteArray remembered = readFile(knownHosts);
         QCOMPARE(remembered.count('\n'), 1);
 
         outcome = run(script, login);
@@ -334,8 +326,7 @@ private slots:
             fingerprintAfter(c.log()[0], u"%1 holds %2, the router offered "_s.arg(knownHosts, offered));
         QVERIFY2(replaced.startsWith(u"ssh-ed25519 SHA256:"_s) && replaced != offered, qPrintable(c.log()[0]));
         QVERIFY(c.log()[0].contains(u"\tSSH HOST KEY CHANGED for %1: "_s.arg(address)));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), remembered);
+        QCOMPARE(readFile(knownHosts), remembered);
     }
 };
 
