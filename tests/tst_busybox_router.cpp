@@ -18,9 +18,9 @@
 #include "BusyboxRouter.h"
 #include "LineClient.h"
 #include "Peers.h"
-#include "RouterDialogue.h"
+#include "StatsDialogue.h"
 
-using namespace RouterDialogue;
+using namespace StatsDialogue;
 
 class TestBusyboxRouter : public QObject {
     Q_OBJECT
@@ -44,10 +44,10 @@ private slots:
         QVERIFY(client.waitFor(Prompt));
         QVERIFY(!client.received().contains("Mango"));
 
-        client.send(StatsCommand() + "\r\n");
+        client.send(Command().toLatin1() + "\r\n");
         QVERIFY(client.waitFor("\r\n" + NoWhereLine() + Prompt));
         const QByteArray& all = client.received();
-        const QByteArray answer = all.mid(all.indexOf(StatsCommand() + "\r\n"));
+        const QByteArray answer = all.mid(all.indexOf(Command().toLatin1() + "\r\n"));
         QVERIFY(answer.contains(RatesLine));
         QVERIFY(answer.contains("DS Margin:"));
 

@@ -2,21 +2,19 @@
 // The exports without their peers: the [Export] settings, the metrics text,
 // the MQTT state message, the metrics endpoint against hostile peers, and the
 // wiring to a collector and a ping monitor.
+#include "CoreRig.h"
 #include "ExportSettings.h"
-#include "FakePingProbe.h"
 #include "LineExport.h"
 #include "MqttMessages.h"
 #include "Peers.h"
 #include "RequestGate.h"
 #include "SampleStats.h"
-#include "monitor/HeadlessHost.h"
 #include "reachability/PingMonitor.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
 
@@ -234,11 +232,9 @@ private slots:
         LineExport exports(ExportSettings::fromValues(values, {}), QStringLiteral("Line Warden"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^MQTT: the broker at 127.0.0.1:")));
         QVERIFY(exports.start());
-        QTemporaryDir folder;
-        HeadlessHost host{{}};
-        MonitorCore core(folder.path(), host, host, host, std::make_unique<FakePingProbe>());
-        StatsCollector& collector = core.Stats();
-        PingMonitor& monitor = core.Monitor();
+        CoreRig c;
+        StatsCollector& collector = c.core.Stats();
+        PingMonitor& monitor = c.core.Monitor();
         exports.connectTo(collector, monitor);
         QSignalSpy attempts(exports.mqtt(), &MqttPublisher::attemptFailed);
 

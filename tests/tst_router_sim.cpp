@@ -5,10 +5,10 @@
 
 #include "LineClient.h"
 #include "Peers.h"
-#include "RouterDialogue.h"
 #include "RouterSim.h"
+#include "StatsDialogue.h"
 
-using namespace RouterDialogue;
+using namespace StatsDialogue;
 
 namespace {
 
@@ -39,7 +39,7 @@ private:
         LineClient client;
         if (!client.connectTo(sim.port()) || !logIn(client))
             return {};
-        client.send(StatsCommand() + "\r\n");
+        client.send(Command().toLatin1() + "\r\n");
         if (!client.waitFor(NoWhereLine() + Prompt))
             return {};
         return client.received();
@@ -69,10 +69,10 @@ private slots:
         const QByteArray& d = m_plainDialogue;
         QVERIFY(d.startsWith(Negotiation + LoginPrompt + "root\r\nPassword: \r\n"));
         QVERIFY2(!d.contains("Mango"), "the password is never echoed");
-        const qsizetype echo = d.indexOf(StatsCommand() + "\r\n");
+        const qsizetype echo = d.indexOf(Command().toLatin1() + "\r\n");
         QVERIFY(echo > 0);
         QVERIFY(d.lastIndexOf(Prompt, echo) > 0);
-        const QByteArray answer = d.mid(echo + StatsCommand().size() + 2);
+        const QByteArray answer = d.mid(echo + Command().toLatin1().size() + 2);
         QVERIFY(answer.contains(RatesLine));
         QVERIFY(answer.contains("DS Margin:"));
         QVERIFY(answer.contains("US Margin:"));
@@ -104,9 +104,9 @@ private slots:
         QVERIFY(client.connectTo(sim.port()));
         QVERIFY(logIn(client));
         const qsizetype before = client.received().size();
-        client.send(StatsCommand() + "\r\n");
+        client.send(Command().toLatin1() + "\r\n");
         QVERIFY(client.anythingWithin(5000));
-        QCOMPARE(client.received().mid(before), StatsCommand().left(11));
+        QCOMPARE(client.received().mid(before), Command().toLatin1().left(11));
         QVERIFY(client.waitFor(NoWhereLine() + Prompt));
     }
 
@@ -206,8 +206,8 @@ private slots:
         LineClient client;
         QVERIFY(client.connectTo(sim.port()));
         QVERIFY(logIn(client));
-        client.send(StatsCommand() + "\r\n");
-        QVERIFY(client.waitFor(StatsCommand() + "\r\n"));
+        client.send(Command().toLatin1() + "\r\n");
+        QVERIFY(client.waitFor(Command().toLatin1() + "\r\n"));
         QVERIFY(client.waitForClose());
         const QByteArray answer = client.sinceMark();
         QVERIFY(answer.contains("Connection Rate:"));
@@ -236,7 +236,7 @@ private slots:
         QVERIFY(logIn(second, "root", "Mango"));
         second.send("exit\r\n");
         QVERIFY(second.waitForClose());
-        first.send(StatsCommand() + "\r\n");
+        first.send(Command().toLatin1() + "\r\n");
         QVERIFY(first.waitFor(NoWhereLine() + Prompt));
     }
 

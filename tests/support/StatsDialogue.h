@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The statistics collection's script with the default router model and the
-// router's design-time login, pointed at a loopback port instead of the
-// router; and the same dialogue over SSH, where the shell's prompt comes
-// straight after the login. The model owns the command and its end. How a run
-// of it ended on real sockets, and whether it brought the statistics.
+// The statistics dialogue with the default router model, which owns the
+// command and its end: the script with the router's design-time login, pointed
+// at a loopback port instead of the router, and over SSH, where the shell's
+// prompt comes straight after the login; what the router sends; how a run of
+// the script ended on real sockets, and whether it brought the statistics.
 #pragma once
 
 #include "script_engine/TarnTelnet.h"
@@ -21,9 +21,17 @@ namespace StatsDialogue {
 inline QString Command() {
     return RouterModels::Default().command;
 }
-inline QString EndLine() {
-    return RouterModels::Default().endLine;
+
+// The router's side, byte for byte as the real router sends it; router-sim must send the same.
+inline const QByteArray Negotiation = QByteArray::fromHex("fffd01fffd1ffffb01fffb03");
+inline const QByteArray LoginPrompt = "\r\r\nrouter login: ";
+inline const QByteArray Prompt = "/var # \x1b[6n";
+// The line that ends the command's answer.
+inline QByteArray NoWhereLine() {
+    return RouterModels::Default().endLine.toLatin1() + "\r\n";
 }
+// The sample statistics as a terminal shows them: tabs expanded to columns of eight.
+inline const QByteArray RatesLine = "        US Connection Rate:     800     DS Connection Rate:     8000\r\n";
 
 inline QStringList scriptLines(quint16 port, const QString& user = QStringLiteral("root"),
                                const QString& password = QStringLiteral("Mango")) {
