@@ -100,8 +100,6 @@ private slots:
         QTest::newRow("too few fields") << Normal + "07/12/2026 09:06,8000,20.5,12,800,10,Up\r\n" << one << 1;
         QTest::newRow("junk lines") << "garbage\r\n" + Normal + QByteArray("\x00\xff\x01,\x7f\r\n\r\n", 9) << one << 3;
         QTest::newRow("junk in a value") << Normal + "07/12/2026 09:06,80x0,20.5,12,800,10,8,Up\r\n" << one << 1;
-        QTest::newRow("unit after a value") << Normal + "07/12/2026 09:06,8000 kbps,20.5,12,800,10,8,Up\r\n"
-                                            << one << 1;
         QTest::newRow("not a number") << Normal + "07/12/2026 09:06,nan,20.5,inf,800,10,8,Up\r\n" << one << 1;
         QTest::newRow("unknown ping state") << Normal + "07/12/2026 09:06,8000,20.5,12,800,10,8,UP\r\n" << one << 1;
         QTest::newRow("impossible date and time")
@@ -126,10 +124,9 @@ private slots:
     void parse() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, records);
-        QFETCH(int, skipped);
         const StatsHistory history = ParseStats(bytes);
         QCOMPARE(describe(history.records), records);
-        QCOMPARE(history.skippedLines, skipped);
+        QTEST(int(history.skippedLines), "skipped");
         QCOMPARE(history.status, records.isEmpty() ? StatsHistory::Status::NoRecords : StatsHistory::Status::Read);
     }
 
@@ -304,11 +301,10 @@ private slots:
     }
     void downSpans() {
         QFETCH(std::vector<StatsRecord>, records);
-        QFETCH(QList<qint64>, spans);
         QList<qint64> minutes;
         for (const TimeSpan& span : DownSpans(records, 5 * 60000))
             minutes << span.from / 60000 << span.to / 60000;
-        QCOMPARE(minutes, spans);
+        QTEST(minutes, "spans");
     }
 
     // The lists --summary prints and the window shows, from the file's own spacing.

@@ -16,8 +16,6 @@
 #include "history_view/HistoryChartView.h"
 #include "history_view/HistoryWindow.h"
 
-#include <sys/stat.h>
-
 using namespace history;
 
 namespace {
@@ -230,8 +228,6 @@ private slots:
         const QString png = m_dir.filePath("out.png");
         const QString empty = m_dir.filePath("empty.csv");
         QFile(empty).open(QIODevice::WriteOnly);
-        const QString fifo = m_dir.filePath("fifo.csv");
-        QVERIFY(QFile::exists(fifo) || ::mkfifo(QFile::encodeName(fifo), 0600) == 0);
         QTest::newRow("summary") << QStringList{"--summary", m_csv} << 0
                                  << "Records:            4380\nDownstream margin:  min 10, mean 10, max 10 dB\n";
         QTest::newRow("summary, outages and gaps") << QStringList{"--summary", m_csv} << 0
@@ -245,7 +241,6 @@ private slots:
         QTest::newRow("missing file, summary") << QStringList{"--summary", m_dir.filePath("none.csv")} << 1 << "";
         QTest::newRow("missing file, png") << QStringList{m_dir.filePath("none.csv"), "--png", png} << 1 << "";
         QTest::newRow("empty file") << QStringList{"--summary", empty} << 1 << "";
-        QTest::newRow("FIFO") << QStringList{"--summary", fifo} << 1 << "";
         QTest::newRow("unknown option") << QStringList{"--summery", m_csv} << 3 << "";
         QTest::newRow("two files") << QStringList{"--summary", m_csv, m_csv} << 3 << "";
         QTest::newRow("width not a number") << QStringList{m_csv, "--png", png, "--width", "wide"} << 3 << "";

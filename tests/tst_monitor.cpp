@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The core without a window: what it tells the user goes to line-warden.log
-// (once a run for an answer without values; the log moves aside past its
-// bound), and no change of reachability is lost: against busybox telnetd
-// whose statistics never come, the ping goes down and up again while the
-// collection waits, and once the time limit ends it, one more collection
-// follows at once and records, marked ", Changed".
+// The core without a window: what it tells the user goes to line-warden.log,
+// and no change of reachability is lost while a collection waits on busybox telnetd.
 #include <QFile>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -90,6 +86,8 @@ private slots:
         QVERIFY(!QFile::exists(c.dir.filePath(u"stats.csv"_s)));
     }
 
+    // The ping goes down and up again while a collection waits for statistics that
+    // never come; once the time limit ends it, one more follows at once and records, marked.
     void changesDuringAStalledCollectionAreNotLost() {
         BusyboxRouter router;
         LW_REQUIRE_PEER(router.start(), router.whyUnavailable());

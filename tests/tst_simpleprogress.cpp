@@ -406,10 +406,9 @@ private slots:
 
     void wholeNumber() {
         QFETCH(double, value);
-        QFETCH(qint32, expected);
         QFETCH(int, failure);
         if (failure < 0)
-            QCOMPARE(ProgressMath::wholeNumber(value), expected);
+            QTEST(ProgressMath::wholeNumber(value), "expected");
         else
             QCOMPARE(failureOf([&] { ProgressMath::wholeNumber(value); }), ProgressError::Kind(failure));
     }
@@ -467,13 +466,12 @@ private slots:
     void arithmeticFaults() {
         QFETCH(double, twipsPerPixel);
         QFETCH(qint16, percentage);
-        QFETCH(ProgressError::Kind, kind);
         QFETCH(bool, backgroundDrawn);
 
         SimpleProgress bar(nullptr, TwipsPerPixel{twipsPerPixel, twipsPerPixel});
         bar.resize(100, 20);
         const VariantMapPropertyBag bag({{Props::Percentage, percentage}, {Props::BackColour, Green}});
-        QCOMPARE(failureOf([&] { bar.ReadProperties(bag); }), kind);
+        QTEST(failureOf([&] { bar.ReadProperties(bag); }), "kind");
 
         // Drawing stops at the failing step: at most the background is there,
         // otherwise the image is as new, in the window colour.

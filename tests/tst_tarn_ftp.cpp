@@ -118,7 +118,6 @@ private slots:
         QTest::newRow("after another reply in the piece") << 2 << QList<QByteArray>{"150 wait\r\n" + reply};
         QTest::newRow("after a blank") << 2 << QList<QByteArray>{" " + reply};
         QTest::newRow("mode 0") << 0 << QList<QByteArray>{reply};
-        QTest::newRow("mode 1") << 1 << QList<QByteArray>{reply};
     }
 
     void passiveReplyNotAtTheStartOfAPiece() {
