@@ -330,13 +330,10 @@ private slots:
         QCOMPARE(QImage(shot).size(), QSize(328, 440));
     }
 
-    void sendToTrayHidesIntoTheTray() {
+    // Alt+T sends the window to the tray; the panel restarts: the window comes
+    // back, and the new tray takes the icon.
+    void sendToTrayThenTheTrayHostGoes() {
         QVERIFY(!trayIcon());
-        sendToTray();
-    }
-
-    // The panel restarts: the window comes back, and the new tray takes the icon.
-    void trayHostGoingAwayShowsTheWindow() {
         sendToTray();
         Peers::stop(m_trayer, CommandTimeoutMs);
         QTRY_COMPARE_WITH_TIMEOUT(mapState(), QStringLiteral("IsViewable"), WaitTimeoutMs);

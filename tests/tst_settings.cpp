@@ -60,14 +60,12 @@ class TestSettings : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    QString ini() const { return m_dir.filePath("settings.ini"); }
-
     FormRig m_rig;
+    QTemporaryDir& m_dir = m_rig.dir;
+    QString ini() const { return m_rig.ini(); }
 
     std::unique_ptr<Form1> form(const QString& programFolder = {}, const QString& userFolder = {}) {
-        return m_rig.make(programFolder.isEmpty() ? m_dir.path() : programFolder,
-                          userFolder.isEmpty() ? m_dir.filePath("user") : userFolder);
+        return m_rig.make(programFolder, userFolder);
     }
     static QLineEdit* box(const std::unique_ptr<Form1>& f, const char* name) { return control<QLineEdit>(*f, name); }
     static QCheckBox* chkStats(const std::unique_ptr<Form1>& f) { return control<QCheckBox>(*f, "chkStats"); }
