@@ -176,7 +176,8 @@ private slots:
         QCOMPARE(s.TextLeftPx, int(std::nearbyint(100 - s.TextWidthPx / 2.0)));
         QCOMPARE(s.TextTopPx, int(std::nearbyint(12 - s.TextHeightPx / 2.0)));
 
-        // One pixel of white around a blue bar over the left half.
+        // One pixel of white around a blue bar over the left half; the caption
+        // inverts what it covers but its glyphs: blue on yellow, white on black.
         QImage glyphs;
         const QString wrong = verifyPixels(image, QRect(1, 1, 99, 22), White, Blue, captionBox(s), &glyphs);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
@@ -217,6 +218,7 @@ private slots:
         QTest::newRow("largest gives 100") << 100 << qint16(32767) << qint16(100) << 99;
         QTest::newRow("smallest gives 0") << 100 << qint16(-32768) << qint16(0) << 1;
         QTest::newRow("100 stays") << 100 << qint16(100) << qint16(100) << 99;
+        QTest::newRow("50 of 1500 twips, 1470 inside") << 100 << qint16(50) << qint16(50) << 50;
         QTest::newRow("37 stays") << 100 << qint16(37) << qint16(37) << 37; // N((0.37 * 1470 + 15) / 15) = N(37.26)
         // 0.5 * 1515 + 15 = 772.5 twips goes to 772, 51.47 pixels; rounding up would give 773, 51.53 pixels.
         QTest::newRow("half a twip goes to even") << 103 << qint16(50) << qint16(50) << 51;
