@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "EngineRig.h"
+#include "FileBytes.h"
 
 using namespace Qt::StringLiterals;
 
@@ -25,25 +26,13 @@ const QByteArray PassiveReply = "227 Entering passive mode (127,0,0,1,4,1).\r\n"
 // Runs the script in mode 2 up to the PASV command.
 void startUpload(EngineRig& rig, const QString& path) {
     rig.engine.setMode(2);
-    rig.run(uploadScript(path));
-    rig.main->accept();
+    rig.runConnected(uploadScript(path));
     rig.main->receive("220 ready\r\n");
 }
 
-QStringList withoutProgress(const QStringList& events) {
-    QStringList kept;
-    for (const QString& e : events)
-        if (!e.startsWith(u"progress "_s))
-            kept << e;
-    return kept;
-}
-
-// A file in the folder with these bytes; its path, or empty when it cannot be written.
-QString makeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    QFile file(dir.filePath(name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return {};
-    return file.fileName();
+QStringList withoutProgress(QStringList events) {
+    events.removeIf([](const QString& e) { return e.startsWith(u"progress "); });
+    return events;
 }
 
 // The events after the first `from` of them.
@@ -125,8 +114,8 @@ private slots:
         QFETCH(QList<QByteArray>, pieces);
         EngineRig rig;
         rig.engine.setMode(mode);
-        rig.run({u"HOST 127.0.0.1 2121"_s, u"WAIT \"220\""_s, u"SEND \"PASV\\n\""_s, u"WAIT \"never\""_s, u""_s});
-        rig.main->accept();
+        rig.runConnected(
+            {u"HOST 127.0.0.1 2121"_s, u"WAIT \"220\""_s, u"SEND \"PASV\\n\""_s, u"WAIT \"never\""_s, u""_s});
         rig.main->receive("220 ready\r\n");
         for (const QByteArray& piece : pieces)
             rig.main->receive(piece);
@@ -140,8 +129,8 @@ private slots:
         QByteArray content;
         for (int b = 0; b < 256; ++b)
             content += char(b);
-        const QString path = makeFile(dir, u"up.bin"_s, content);
-        QVERIFY(!path.isEmpty());
+        const QString path = dir.filePath(u"up.bin"_s);
+        QVERIFY(writeFile(path, content));
 
         EngineRig rig;
         rig.peer = [&rig](const QByteArray& bytes) {
@@ -221,8 +210,8 @@ private slots:
         QFETCH(bool, allHandedOver);
         QFETCH(QStringList, expected);
         QTemporaryDir dir;
-        const QString path = makeFile(dir, u"up.bin"_s, QByteArray(200 * 1024, 'x'));
-        QVERIFY(!path.isEmpty());
+        const QString path = dir.filePath(u"up.bin"_s);
+        QVERIFY(writeFile(path, QByteArray(200 * 1024, 'x')));
         EngineRig rig;
         rig.data->postSendComplete = allHandedOver;
         startUpload(rig, path);
@@ -271,7 +260,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, looked);
         QTemporaryDir dir;
-        QVERIFY(!makeFile(dir, u"\\new.bin"_s, "present").isEmpty());
+        QVERIFY(writeFile(dir.filePath(u"\\new.bin"_s), "present"));
 
         EngineRig rig;
         startUpload(rig, dir.path() + u'/' + name);
@@ -295,13 +284,12 @@ private slots:
     void putWithoutDataConnection() {
         QFETCH(int, mode);
         QTemporaryDir dir;
-        const QString path = makeFile(dir, u"up.bin"_s, "bytes");
-        QVERIFY(!path.isEmpty());
+        const QString path = dir.filePath(u"up.bin"_s);
+        QVERIFY(writeFile(path, "bytes"));
 
         EngineRig rig;
         rig.engine.setMode(mode);
-        rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"go\""_s, u"PUT \"%1\""_s.arg(path), u"WAIT \"226\""_s, u""_s});
-        rig.main->accept();
+        rig.runConnected({u"HOST 127.0.0.1"_s, u"WAIT \"go\""_s, u"PUT \"%1\""_s.arg(path), u"WAIT \"226\""_s, u""_s});
         const qsizetype before = rig.events.size();
         rig.main->receive("go");
         // Mode 2 logs the piece as it comes, mode 0 when closing flushes it.

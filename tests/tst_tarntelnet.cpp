@@ -78,8 +78,7 @@ private slots:
     void sendArgument() {
         QFETCH(QString, line);
         EngineRig rig;
-        rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"go\""_s, line, u"WAIT \"never\""_s});
-        rig.main->accept();
+        rig.runConnected({u"HOST 127.0.0.1"_s, u"WAIT \"go\""_s, line, u"WAIT \"never\""_s});
         rig.main->receive("go");
         QTEST(rig.main->allSent(), "sent");
         QTEST(rig.conversation().last(), "entry");
@@ -87,8 +86,7 @@ private slots:
 
     void sendWithSingleQuoteTakesTheErrorPath() {
         EngineRig rig;
-        rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"go\""_s, u"SEND \"oops"_s, u"WAIT \"x\""_s});
-        rig.main->accept();
+        rig.runConnected({u"HOST 127.0.0.1"_s, u"WAIT \"go\""_s, u"SEND \"oops"_s, u"WAIT \"x\""_s});
         rig.main->receive("go");
         const QStringList log = rig.logLines();
         QCOMPARE(log.at(log.size() - 4), u"Error 5"_s);
@@ -134,17 +132,15 @@ private slots:
 
     void hostFollowedByOtherLineStalls() {
         EngineRig rig;
-        rig.run({u"HOST 127.0.0.1"_s, u"ECHO \"after\""_s, u""_s});
-        rig.main->accept();
+        rig.runConnected({u"HOST 127.0.0.1"_s, u"ECHO \"after\""_s, u""_s});
         rig.main->receive("anything");
         QVERIFY(!rig.only(u"log"_s).contains(u"after"_s));
     }
 
     void sendFollowedByTwoWaits() {
         EngineRig rig;
-        rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"a\""_s, u"SEND \"x\""_s, u"WAIT \"first\""_s, u"WAIT \"second\""_s,
-                 u"ECHO \"done\""_s});
-        rig.main->accept();
+        rig.runConnected({u"HOST 127.0.0.1"_s, u"WAIT \"a\""_s, u"SEND \"x\""_s, u"WAIT \"first\""_s,
+                          u"WAIT \"second\""_s, u"ECHO \"done\""_s});
         rig.main->receive("a");
         // The first WAIT was armed before the send; the second runs by itself
         // once the first matched, and is tested only when the next piece comes.
@@ -225,8 +221,7 @@ private slots:
         QFETCH(QStringList, pieces);
         QFETCH(int, matchedAfter);
         EngineRig rig;
-        rig.run({u"HOST 127.0.0.1"_s, u"WAIT \""_s + waitFor + u'"', u"ECHO \"matched\""_s});
-        rig.main->accept();
+        rig.runConnected({u"HOST 127.0.0.1"_s, u"WAIT \""_s + waitFor + u'"', u"ECHO \"matched\""_s});
         for (int k = 0; k < pieces.size(); ++k) {
             rig.main->receive(pieces[k].toLatin1());
             const bool matched = rig.only(u"log"_s).contains(u"matched"_s);
@@ -255,9 +250,9 @@ private slots:
         QFETCH(QByteArray, echo);
         QFETCH(int, split);
         EngineRig rig;
-        rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"#\""_s,
-                 u"SEND \"cat /proc/avalanche/avsar_modem_stats \\\"no_where\\\"\\n\""_s, u"WAIT \"no_where\""_s});
-        rig.main->accept();
+        rig.runConnected({u"HOST 127.0.0.1"_s, u"WAIT \"#\""_s,
+                          u"SEND \"cat /proc/avalanche/avsar_modem_stats \\\"no_where\\\"\\n\""_s,
+                          u"WAIT \"no_where\""_s});
         rig.main->receive("/var # ");
         rig.main->receive(before + echo.left(split));
         rig.main->receive(echo.mid(split));
@@ -284,8 +279,8 @@ private slots:
         QFETCH(QString, password);
         QFETCH(int, blankLines);
         EngineRig rig;
-        rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"password\""_s, u"SEND \""_s + password + u"\\n\""_s, u"WAIT \"#\""_s});
-        rig.main->accept();
+        rig.runConnected(
+            {u"HOST 127.0.0.1"_s, u"WAIT \"password\""_s, u"SEND \""_s + password + u"\\n\""_s, u"WAIT \"#\""_s});
         rig.main->receive("Password: ");
         const QByteArray lines = "\r\n" + QByteArray("\r\n").repeated(blankLines);
         rig.main->receive(lines + "# ");
@@ -330,9 +325,8 @@ private slots:
             else
                 rig.main->postReceive(sent + "answer\r\n/var # ");
         };
-        rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"login\""_s, u"SEND \"root\\n\""_s, u"WAIT \"password\""_s,
-                 u"SEND \"Mango\\n\""_s, u"WAIT \"#\""_s, u"SEND \"uptime\\n\""_s, u"WAIT \"answer\""_s});
-        rig.main->accept();
+        rig.runConnected({u"HOST 127.0.0.1"_s, u"WAIT \"login\""_s, u"SEND \"root\\n\""_s, u"WAIT \"password\""_s,
+                          u"SEND \"Mango\\n\""_s, u"WAIT \"#\""_s, u"SEND \"uptime\\n\""_s, u"WAIT \"answer\""_s});
         rig.main->receive("router login: ");
         QCOMPARE(rig.only(u"complete"_s).size(), 1);
         QCOMPARE(rig.conversation(), QStringList({u"\r\nrouter login: "_s, u"root¤Password: "_s, u"Mango¤/var # "_s,
@@ -344,15 +338,13 @@ private slots:
 
     void abortEndsAtTheNextStep() {
         EngineRig rig;
-        rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"login\""_s, u"SEND \"root\\n\""_s});
-        rig.main->accept();
+        rig.runConnected({u"HOST 127.0.0.1"_s, u"WAIT \"login\""_s, u"SEND \"root\\n\""_s});
         rig.engine.AbortScript();
         QCOMPARE(rig.main->state, int(TarnSocket::StateClosed));
         QCOMPARE(rig.logLines().last(), u"Closed connection."_s);
         QVERIFY(rig.only(u"complete"_s).isEmpty());
         // A WAIT left armed by the aborted run stays armed across RunScript.
-        rig.run({u"HOST 127.0.0.1"_s, u"ECHO \"next\""_s, u""_s});
-        rig.main->accept();
+        rig.runConnected({u"HOST 127.0.0.1"_s, u"ECHO \"next\""_s, u""_s});
         rig.main->receive("login");
         QVERIFY(rig.only(u"log"_s).contains(u"next"_s));
     }
@@ -360,8 +352,7 @@ private slots:
     void waitForRebootKeepsTheConnection() {
         EngineRig rig;
         rig.engine.setWaitForReboot(true);
-        rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"x\""_s});
-        rig.main->accept();
+        rig.runConnected({u"HOST 127.0.0.1"_s, u"WAIT \"x\""_s});
         rig.main->receive("x and more");
         QCOMPARE(rig.events.last(), u"complete"_s);
         QCOMPARE(rig.main->state, int(TarnSocket::StateConnected));
@@ -390,8 +381,7 @@ private slots:
         QList<TarnTelnet::Failure> reported;
         connect(&rig.engine, &TarnTelnet::ConnectionFailed, this, [&](TarnTelnet::Failure f) { reported << f; });
         rig.engine.setWaitForReboot(true);
-        rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"#\""_s});
-        rig.main->accept();
+        rig.runConnected({u"HOST 127.0.0.1"_s, u"WAIT \"#\""_s});
         if (ended)
             rig.main->receive("/var # ");
         if (error != 0)
@@ -434,8 +424,7 @@ private slots:
         rig.engine.setWaitForReboot(ended);
         rig.engine.setMaxAnswer(64);
         const QStringList script{u"HOST 127.0.0.1"_s, u"WAIT \"END\""_s};
-        rig.run(script);
-        rig.main->accept();
+        rig.runConnected(script);
         for (const QByteArray& piece : pieces)
             rig.main->receive(piece);
         if (tooLongAt == 0) {
@@ -454,8 +443,7 @@ private slots:
         QCOMPARE(rig.main->state, int(TarnSocket::StateClosed));
         QVERIFY(!rig.engine.ConsoleLog().contains(QString(20, u'x')));
         // The count starts again with the next run.
-        rig.run(script);
-        rig.main->accept();
+        rig.runConnected(script);
         rig.main->receive(QByteArray(61, 'x') + "END");
         QCOMPARE(rig.events.last(), u"complete"_s);
     }
@@ -464,8 +452,7 @@ private slots:
     // far is moved into the record, and may then free everything the run holds.
     void givingUpClosesFirstAndFreesTheRun() {
         EngineRig rig;
-        rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"login\""_s, u"SEND \"cat big\\n\""_s, u"WAIT \"END\""_s});
-        rig.main->accept();
+        rig.runConnected({u"HOST 127.0.0.1"_s, u"WAIT \"login\""_s, u"SEND \"cat big\\n\""_s, u"WAIT \"END\""_s});
         rig.main->receive("login: ");
         rig.main->receive("cat big\r\npart of the answer");
         int stateWhenFlushed = -1;
@@ -513,8 +500,7 @@ private slots:
         {
             EngineRig rig;
             QObject::connect(&rig.engine, &TarnTelnet::LogUpdate, [&logged](const QString& l) { logged << l; });
-            rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"never\""_s});
-            rig.main->accept();
+            rig.runConnected({u"HOST 127.0.0.1"_s, u"WAIT \"never\""_s});
             rig.main->receive("partial answer");
             logged.clear();
         }
@@ -561,8 +547,7 @@ private slots:
 
     void junkFromTheServerIsKept() {
         EngineRig rig;
-        rig.run({u"HOST 127.0.0.1"_s, u"WAIT \"end\""_s, u"SEND \"x\""_s});
-        rig.main->accept();
+        rig.runConnected({u"HOST 127.0.0.1"_s, u"WAIT \"end\""_s, u"SEND \"x\""_s});
         QByteArray junk(4096, char(0xFF));
         for (int b = 0; b < 256; ++b)
             junk.append(char(b));
