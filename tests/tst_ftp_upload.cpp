@@ -2,7 +2,6 @@
 // Uploads to a real FTP server on loopback: the stored files must equal the
 // originals byte for byte. Then tarn-run against hostile servers: only the
 // server's own address gets the data, and no upload the server cut short counts as sent.
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -11,6 +10,7 @@
 #include "FileBytes.h"
 #include "FtpServer.h"
 #include "Peers.h"
+#include "TarnRun.h"
 #include "script_engine/TarnTelnet.h"
 
 using namespace Qt::StringLiterals;
@@ -28,25 +28,6 @@ QByteArray content(qsizetype size) {
     while (bytes.size() < size)
         bytes += char(noise.bounded(256));
     return bytes.left(size);
-}
-
-struct Run {
-    int exitCode = -1;
-    QString out;
-};
-
-// tarn-run in mode 2 on a script of these lines. Waits with the event loop
-// running, so a server's output pipe is drained.
-Run tarnRunUpload(const QString& folder, const QStringList& lines, const QStringList& options = {}) {
-    const QString script = folder + u"/upload.txt"_s;
-    if (!writeFile(script, lines.join(u'\n').toLatin1() + "\n"))
-        return {};
-    QProcess process;
-    process.start(Peers::binDir() + u"/tarn-run"_s, QStringList{u"--mode"_s, u"2"_s} + options + QStringList{script});
-    if (!QTest::qWaitFor([&process] { return process.state() == QProcess::NotRunning; }, 40000))
-        process.kill();
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError())};
 }
 
 } // namespace
@@ -127,9 +108,9 @@ private slots:
         LW_REQUIRE_PEER(server.startHostile(misbehaviour), server.error());
         const QString file = local.filePath(u"firmware.bin"_s);
         QVERIFY(writeFile(file, content(size)));
-        const Run run = tarnRunUpload(local.path(), FtpUpload::scriptLines(server.port(), {{file, u"firmware.bin"_s}}),
-                                      {u"--timeout"_s, u"20"_s});
-        QVERIFY2(run.exitCode == exitCode, qPrintable(run.out));
+        const TarnRun run = tarnRun(FtpUpload::scriptLines(server.port(), {{file, u"firmware.bin"_s}}),
+                                    {u"--mode"_s, u"2"_s, u"--timeout"_s, u"20"_s});
+        QVERIFY2(run.exitCode == exitCode, qPrintable(run.out + run.err));
         QVERIFY2(run.out.contains(logged), qPrintable(run.out));
         QCOMPARE(run.out.contains(u"FTPSendComplete "_s), exitCode == 0);
     }

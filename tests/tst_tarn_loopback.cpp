@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The statistics script on real sockets, against the router simulator and the
-// ways it cuts its output. (Against busybox telnetd: tst_stats_loopback.)
+// The statistics script on real sockets, against the router simulator cutting
+// its output. (Whole replies: tst_tarn_run and tst_stats_loopback; busybox
+// telnetd: tst_stats_loopback.)
 #include <QTest>
 
 #include "Peers.h"
@@ -16,9 +17,7 @@ class TestTarnLoopback : public QObject {
 private slots:
     void statistics_data() {
         QTest::addColumn<QStringList>("options");
-        QTest::newRow("whole replies") << QStringList{};
         QTest::newRow("one-byte pieces") << QStringList{"--chunk", "1", "--piece-delay-ms", "1"};
-        QTest::newRow("no pause before the login prompt") << QStringList{"--greeting-delay-ms", "0"};
         // Where the WAIT's text first appears inside the echo (tst_tarntelnet splits it everywhere).
         QTest::newRow("echo split inside its no_where")
             << QStringList{"--split-echo", "45", "--piece-delay-ms", "3", "--greeting-delay-ms", "0"};

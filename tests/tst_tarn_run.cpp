@@ -2,7 +2,6 @@
 // tarn-run from a terminal's point of view: its exit status, its log lines and
 // the conversation it prints, against the router simulator, and over SSH
 // against dropbear in a network namespace.
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,29 +11,11 @@
 #include "RouterNamespace.h"
 #include "RouterSim.h"
 #include "StatsDialogue.h"
+#include "TarnRun.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run tarnRun(const QStringList& scriptLines, const QStringList& options, const QByteArray& lineEnd = "\n") {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"script.txt"_s);
-    if (!writeFile(path, scriptLines.join(QString::fromLatin1(lineEnd)).toLatin1() + lineEnd))
-        return {};
-    QProcess process;
-    process.start(Peers::binDir() + u"/tarn-run"_s, options + QStringList{path});
-    if (!process.waitForFinished(30000))
-        process.kill();
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
 
 // The conversation as printed: one entry per line, after the marker line.
 QStringList printedConversation(const QString& out) {
@@ -57,7 +38,7 @@ private slots:
         QFETCH(QByteArray, lineEnd);
         RouterSim router;
         QVERIFY2(router.start(), qPrintable(router.error()));
-        const Run run = tarnRun(StatsDialogue::scriptLines(router.port()), {}, lineEnd);
+        const TarnRun run = tarnRun(StatsDialogue::scriptLines(router.port()), {}, lineEnd);
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.out.startsWith(u"00:00:"_s));
         QVERIFY(run.out.contains(u" Running script\n"_s));
@@ -91,7 +72,7 @@ private slots:
         QFETCH(QString, logged);
         RouterSim router;
         QVERIFY2(router.start(routerOptions), qPrintable(router.error()));
-        const Run run = tarnRun(StatsDialogue::scriptLines(router.port(), u"root"_s, password), options);
+        const TarnRun run = tarnRun(StatsDialogue::scriptLines(router.port(), u"root"_s, password), options);
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.out.contains(logged), qPrintable(run.out.left(2000)));
     }
@@ -125,7 +106,8 @@ private slots:
             QVERIFY2(router.start(routerOptions), qPrintable(router.error()));
             port = router.port();
         }
-        const Run run = tarnRun(script.isEmpty() ? StatsDialogue::scriptLines(port) : script, {u"--timeout"_s, u"2"_s});
+        const TarnRun run =
+            tarnRun(script.isEmpty() ? StatsDialogue::scriptLines(port) : script, {u"--timeout"_s, u"2"_s});
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.out.contains(logged), qPrintable(run.out));
         QVERIFY(!run.out.contains(u" late\n"_s));
@@ -159,16 +141,8 @@ private slots:
         QFETCH(QStringList, script);
         QFETCH(int, exitCode);
         QFETCH(QString, said);
-        Run run;
-        if (script.isEmpty()) {
-            QProcess process;
-            process.start(Peers::binDir() + u"/tarn-run"_s, options + QStringList{u"/nonexistent/script.txt"_s});
-            QVERIFY(process.waitForFinished(10000));
-            run = {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                   QString::fromUtf8(process.readAllStandardError())};
-        } else {
-            run = tarnRun(script, options, script.size() == 1 ? "" : "\n");
-        }
+        const TarnRun run = script.isEmpty() ? tarnRunFile(u"/nonexistent/script.txt"_s, options)
+                                             : tarnRun(script, options, script.size() == 1 ? "" : "\n");
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2((exitCode == 0 ? run.out : run.err).contains(said), qPrintable(run.out + run.err));
         QVERIFY(exitCode == 0 ? run.err.isEmpty() : run.out.isEmpty());
@@ -187,7 +161,7 @@ private slots:
         const QStringList options{u"--ssh-user"_s, u"root"_s,          u"--ssh-password-file"_s,
                                   password,        u"--known-hosts"_s, dir.filePath(u"known_hosts"_s)};
 
-        Run run = tarnRun(script, options);
+        TarnRun run = tarnRun(script, options);
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.out.contains(u" Unknown SSH host key for "_s), qPrintable(run.out));
         QVERIFY2(run.err.contains(u"--accept-new-host-key"_s), qPrintable(run.err));
