@@ -2,10 +2,10 @@
 // The ICMP probe: the address parser against the system's inet_aton, and the
 // kernel's own ICMP in a network namespace of the test's own, with forged replies.
 #include <QElapsedTimer>
-#include <QFile>
 #include <QScopeGuard>
 #include <QTest>
 
+#include "FileBytes.h"
 #include "Peers.h"
 #include "reachability/modPingPosix.h"
 
@@ -23,11 +23,6 @@
 
 namespace {
 
-bool writeSysctl(const char* path, const QByteArray& value) {
-    QFile file(QString::fromLatin1(path));
-    return file.open(QIODevice::WriteOnly) && file.write(value) == value.size();
-}
-
 // This thread in a fresh network namespace (loopback up, pings allowed for
 // every group) until the end of the scope; threads started meanwhile inherit it.
 class OwnNetwork {
@@ -41,7 +36,7 @@ public:
         std::strcpy(loopback.ifr_name, "lo");
         m_ready = ::ioctl(fd, SIOCGIFFLAGS, &loopback) == 0 && (loopback.ifr_flags |= IFF_UP) &&
                   ::ioctl(fd, SIOCSIFFLAGS, &loopback) == 0 &&
-                  writeSysctl("/proc/sys/net/ipv4/ping_group_range", "0 2147483647");
+                  writeFile(QStringLiteral("/proc/sys/net/ipv4/ping_group_range"), "0 2147483647");
         ::close(fd);
     }
     ~OwnNetwork() {
@@ -223,7 +218,7 @@ private slots:
         QCOMPARE(opened.back(), kept >= 0 ? int(SOCK_DGRAM) : type);
         QVERIFY(reply.RoundTripTime < quint32(modPing::TimeoutMs));
 
-        QVERIFY(writeSysctl("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1"));
+        QVERIFY(writeFile(QStringLiteral("/proc/sys/net/ipv4/icmp_echo_ignore_all"), "1"));
         ForgingPeer forger(forgedFrom, otherIdentifier);
         QVERIFY(forger.thread.joinable());
         QElapsedTimer timer;

@@ -424,10 +424,7 @@ private slots:
     void collectionWritesFilesAndBox() {
         CollectorRig c;
         c.stats.setPingStateText(u"Up"_s);
-        const QString txtPath = c.dir.filePath(u"stats.txt"_s);
-        QFile earlier(txtPath);
-        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier\r\n") == 9);
-        earlier.close();
+        QVERIFY(writeFile(c.dir.filePath(u"stats.txt"_s), "earlier\r\n"));
 
         c.clockReadings = {at(7, 12, 9, 5), at(1, 3, 14, 7)};
         QStringList written; // what the record's listeners hear
