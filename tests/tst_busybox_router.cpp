@@ -18,62 +18,54 @@
 #include "BusyboxRouter.h"
 #include "LineClient.h"
 #include "Peers.h"
-#include "RouterDialogue.h"
+#include "StatsDialogue.h"
 
-using namespace RouterDialogue;
+using namespace StatsDialogue;
 
 class TestBusyboxRouter : public QObject {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
-    void statisticsDialogue();
-    void wrongPassword();
 
 private:
     BusyboxRouter m_router;
+
+private slots:
+    void init() { LW_REQUIRE_PEER(m_router.start(), m_router.whyUnavailable()); }
+
+    void cleanup() { m_router.stop(); }
+
+    void statisticsDialogue() {
+        LineClient client;
+        QVERIFY(client.connectTo(m_router.port()));
+        QVERIFY(client.waitFor(LoginPrompt));
+        QCOMPARE(client.received(), Negotiation + LoginPrompt);
+        client.send("root\r\n");
+        QVERIFY(client.waitFor("root\r\nPassword: "));
+        client.send("Mango\r\n");
+        QVERIFY(client.waitFor(Prompt));
+        QVERIFY(!client.received().contains("Mango"));
+
+        client.send(Command().toLatin1() + "\r\n");
+        QVERIFY(client.waitFor("\r\n" + NoWhereLine() + Prompt));
+        const QByteArray& all = client.received();
+        const QByteArray answer = all.mid(all.indexOf(Command().toLatin1() + "\r\n"));
+        QVERIFY(answer.contains(RatesLine));
+        QVERIFY(answer.contains("DS Margin:"));
+
+        client.send("foo\r\n");
+        QVERIFY(client.waitFor("-sh: foo: not found\r\n" + Prompt));
+    }
+
+    void wrongPassword() {
+        LineClient client;
+        QVERIFY(client.connectTo(m_router.port()));
+        QVERIFY(client.waitFor("router login: "));
+        client.send("root\r\n");
+        QVERIFY(client.waitFor("Password: "));
+        client.send("mango\r\n");
+        QVERIFY(client.waitFor("\r\nLogin incorrect\r\nrouter login: ", 15000));
+        QVERIFY(!client.received().contains(Prompt));
+    }
 };
-
-void TestBusyboxRouter::init() {
-    LW_REQUIRE_PEER(m_router.start(), m_router.whyUnavailable());
-}
-
-void TestBusyboxRouter::cleanup() {
-    m_router.stop();
-}
-
-void TestBusyboxRouter::statisticsDialogue() {
-    LineClient client;
-    QVERIFY(client.connectTo(m_router.port()));
-    QVERIFY(client.waitFor(LoginPrompt));
-    QCOMPARE(client.received(), Negotiation + LoginPrompt);
-    client.send("root\r\n");
-    QVERIFY(client.waitFor("root\r\nPassword: "));
-    client.send("Mango\r\n");
-    QVERIFY(client.waitFor(Prompt));
-    QVERIFY(!client.received().contains("Mango"));
-
-    client.send(StatsCommand() + "\r\n");
-    QVERIFY(client.waitFor("\r\n" + NoWhereLine() + Prompt));
-    const QByteArray& all = client.received();
-    const QByteArray answer = all.mid(all.indexOf(StatsCommand() + "\r\n"));
-    QVERIFY(answer.contains(RatesLine));
-    QVERIFY(answer.contains("DS Margin:"));
-
-    client.send("foo\r\n");
-    QVERIFY(client.waitFor("-sh: foo: not found\r\n" + Prompt));
-}
-
-void TestBusyboxRouter::wrongPassword() {
-    LineClient client;
-    QVERIFY(client.connectTo(m_router.port()));
-    QVERIFY(client.waitFor("router login: "));
-    client.send("root\r\n");
-    QVERIFY(client.waitFor("Password: "));
-    client.send("mango\r\n");
-    QVERIFY(client.waitFor("\r\nLogin incorrect\r\nrouter login: ", 15000));
-    QVERIFY(!client.received().contains(Prompt));
-}
 
 QTEST_GUILESS_MAIN(TestBusyboxRouter)
 #include "tst_busybox_router.moc"

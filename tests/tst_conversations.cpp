@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include "EngineRig.h"
+#include "FileBytes.h"
 #include "Peers.h"
 
 namespace {
@@ -46,11 +47,8 @@ QByteArray unescape(const QString& text) {
 }
 
 QStringList readLines(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
+    QStringList lines = QString::fromUtf8(readFile(path)).split(u'\n');
+    if (lines.last().isEmpty())
         lines.removeLast();
     return lines;
 }
@@ -114,11 +112,8 @@ private slots:
         QFETCH(QString, input);
         const QStringList actual = play(readLines(input));
         const QString golden = input.chopped(QStringLiteral(".input").size()) + QStringLiteral(".txt");
-        if (qgetenv("LW_UPDATE_GOLDEN") == "1") {
-            QFile out(golden);
-            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            out.write((actual.join(u'\n') + u'\n').toUtf8());
-        }
+        if (qgetenv("LW_UPDATE_GOLDEN") == "1")
+            QVERIFY(writeFile(golden, (actual.join(u'\n') + u'\n').toUtf8()));
         QCOMPARE(actual, readLines(golden));
     }
 };

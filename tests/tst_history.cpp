@@ -4,6 +4,8 @@
 #include <QTest>
 #include <cmath>
 
+#include "FileBytes.h"
+
 #include "history/HistorySummary.h"
 #include "history/StatsHistory.h"
 #include "history/TimeColumns.h"
@@ -98,8 +100,6 @@ private slots:
         QTest::newRow("too few fields") << Normal + "07/12/2026 09:06,8000,20.5,12,800,10,Up\r\n" << one << 1;
         QTest::newRow("junk lines") << "garbage\r\n" + Normal + QByteArray("\x00\xff\x01,\x7f\r\n\r\n", 9) << one << 3;
         QTest::newRow("junk in a value") << Normal + "07/12/2026 09:06,80x0,20.5,12,800,10,8,Up\r\n" << one << 1;
-        QTest::newRow("unit after a value") << Normal + "07/12/2026 09:06,8000 kbps,20.5,12,800,10,8,Up\r\n"
-                                            << one << 1;
         QTest::newRow("not a number") << Normal + "07/12/2026 09:06,nan,20.5,inf,800,10,8,Up\r\n" << one << 1;
         QTest::newRow("unknown ping state") << Normal + "07/12/2026 09:06,8000,20.5,12,800,10,8,UP\r\n" << one << 1;
         QTest::newRow("impossible date and time")
@@ -124,10 +124,9 @@ private slots:
     void parse() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, records);
-        QFETCH(int, skipped);
         const StatsHistory history = ParseStats(bytes);
         QCOMPARE(describe(history.records), records);
-        QCOMPARE(history.skippedLines, skipped);
+        QTEST(int(history.skippedLines), "skipped");
         QCOMPARE(history.status, records.isEmpty() ? StatsHistory::Status::NoRecords : StatsHistory::Status::Read);
     }
 
@@ -230,21 +229,16 @@ private slots:
         QFETCH(QByteArray, after);
         QFETCH(QString, how);
         const QString path = m_dir.filePath("growing.csv");
-        const auto write = [](const QString& to, const QByteArray& bytes, QIODevice::OpenMode mode) {
-            QFile file(to);
-            return file.open(mode) && file.write(bytes) == bytes.size();
-        };
         QFile::remove(path);
         if (how != "create")
-            QVERIFY(write(path, before, QIODevice::WriteOnly | QIODevice::Truncate));
+            QVERIFY(writeFile(path, before));
         StatsHistory history = ReadStatsFile(path);
         QVERIFY(!FollowStatsFile(history, path));
         if (how == "rename")
-            QVERIFY(write(path + ".new", after, QIODevice::WriteOnly) &&
-                    ::rename(qPrintable(path + ".new"), qPrintable(path)) == 0);
+            QVERIFY(writeFile(path + ".new", after) && ::rename(qPrintable(path + ".new"), qPrintable(path)) == 0);
         else
-            QVERIFY(
-                write(path, after, how == "append" ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate));
+            QVERIFY(writeFile(path, after,
+                              how == "append" ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate));
         QVERIFY(FollowStatsFile(history, path));
         QTEST(describe(history.records), "records");
         QTEST(int(history.skippedLines), "skipped");
@@ -307,11 +301,10 @@ private slots:
     }
     void downSpans() {
         QFETCH(std::vector<StatsRecord>, records);
-        QFETCH(QList<qint64>, spans);
         QList<qint64> minutes;
         for (const TimeSpan& span : DownSpans(records, 5 * 60000))
             minutes << span.from / 60000 << span.to / 60000;
-        QCOMPARE(minutes, spans);
+        QTEST(minutes, "spans");
     }
 
     // The lists --summary prints and the window shows, from the file's own spacing.

@@ -10,12 +10,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "FileBytes.h"
 #include "Peers.h"
 #include "history/StatsHistory.h"
 #include "history_view/HistoryChartView.h"
 #include "history_view/HistoryWindow.h"
-
-#include <sys/stat.h>
 
 using namespace history;
 
@@ -110,10 +109,7 @@ private:
 private slots:
     void initTestCase() {
         m_csv = m_dir.filePath("stats.csv");
-        QFile file(m_csv);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(fourDays());
-        file.close();
+        QVERIFY(writeFile(m_csv, fourDays()));
         m_window = std::make_unique<HistoryWindow>(ReadStatsFile(m_csv), m_csv);
     }
     void cleanupTestCase() { m_window.reset(); }
@@ -217,10 +213,7 @@ private slots:
         QVERIFY(QFile::copy(m_csv, copy));
         w->openFile(copy);
         emit w->rangeBox()->activated(int(HistoryWindow::Range::LastDay));
-        QFile file(copy);
-        QVERIFY(file.open(QIODevice::Append));
-        file.write("08/12/2026 00:00,7600,20,10,800,10,10,Down\r\n");
-        file.close();
+        QVERIFY(writeFile(copy, "08/12/2026 00:00,7600,20,10,800,10,10,Down\r\n", QIODevice::Append));
         QTRY_COMPARE(w->summaryValue("Records", true), QStringLiteral("4381"));
         QCOMPARE(w->rangeTo(), on(8, 0).toMSecsSinceEpoch());
         QCOMPARE(w->rangeBox()->currentIndex(), int(HistoryWindow::Range::LastDay));
@@ -235,8 +228,6 @@ private slots:
         const QString png = m_dir.filePath("out.png");
         const QString empty = m_dir.filePath("empty.csv");
         QFile(empty).open(QIODevice::WriteOnly);
-        const QString fifo = m_dir.filePath("fifo.csv");
-        QVERIFY(QFile::exists(fifo) || ::mkfifo(QFile::encodeName(fifo), 0600) == 0);
         QTest::newRow("summary") << QStringList{"--summary", m_csv} << 0
                                  << "Records:            4380\nDownstream margin:  min 10, mean 10, max 10 dB\n";
         QTest::newRow("summary, outages and gaps") << QStringList{"--summary", m_csv} << 0
@@ -250,7 +241,6 @@ private slots:
         QTest::newRow("missing file, summary") << QStringList{"--summary", m_dir.filePath("none.csv")} << 1 << "";
         QTest::newRow("missing file, png") << QStringList{m_dir.filePath("none.csv"), "--png", png} << 1 << "";
         QTest::newRow("empty file") << QStringList{"--summary", empty} << 1 << "";
-        QTest::newRow("FIFO") << QStringList{"--summary", fifo} << 1 << "";
         QTest::newRow("unknown option") << QStringList{"--summery", m_csv} << 3 << "";
         QTest::newRow("two files") << QStringList{"--summary", m_csv, m_csv} << 3 << "";
         QTest::newRow("width not a number") << QStringList{m_csv, "--png", png, "--width", "wide"} << 3 << "";

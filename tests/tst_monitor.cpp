@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The core without a window: what it tells the user goes to line-warden.log
-// (once a run for an answer without values; the log moves aside past its
-// bound), and no change of reachability is lost: against busybox telnetd
-// whose statistics never come, the ping goes down and up again while the
-// collection waits, and once the time limit ends it, one more collection
-// follows at once and records, marked ", Changed".
+// The core without a window: what it tells the user goes to line-warden.log,
+// and no change of reachability is lost while a collection waits on busybox telnetd.
 #include <QFile>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -13,6 +9,7 @@
 
 #include "BusyboxRouter.h"
 #include "CoreRig.h"
+#include "FileBytes.h"
 #include "Peers.h"
 #include "monitor/ProgramLog.h"
 #include "reachability/PingMonitor.h"
@@ -24,11 +21,6 @@ namespace {
 
 constexpr std::chrono::milliseconds StalledTimeLimit{3000};
 constexpr int FollowUpWaitMs = 20000;
-
-QString readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
-}
 
 } // namespace
 
@@ -54,14 +46,12 @@ private slots:
         QCOMPARE(noticed[0][0].toString(), lines[0]);
 
         // Past its bound the log moves aside, replacing the older one, and starts anew.
-        QFile old(c.dir.filePath(u"line-warden.log.1"_s));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("older\r\n") > 0);
-        old.close();
-        QFile log(c.dir.filePath(u"line-warden.log"_s));
-        QVERIFY(log.open(QIODevice::Append) && log.write(QByteArray(ProgramLog::RotateAt, 'x')) > 0);
-        log.close();
+        const QString old = c.dir.filePath(u"line-warden.log.1"_s);
+        QVERIFY(writeFile(old, "older\r\n"));
+        QVERIFY(
+            writeFile(c.dir.filePath(u"line-warden.log"_s), QByteArray(ProgramLog::RotateAt, 'x'), QIODevice::Append));
         c.core.Report(u"after the bound"_s);
-        QVERIFY(readAll(old.fileName()).endsWith(u"x"_s) && readAll(old.fileName()).startsWith(lines[0]));
+        QVERIFY(readFile(old).endsWith("x") && readFile(old).startsWith(lines[0].toLocal8Bit()));
         QVERIFY(c.file(u"line-warden.log"_s).endsWith(u"\tafter the bound\r\n"_s));
         QCOMPARE(c.file(u"line-warden.log"_s).count(u"\r\n"_s), 1);
     }
@@ -83,9 +73,7 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QString, notice);
         CoreRig c;
-        QFile model(c.dir.filePath(setting));
-        QVERIFY(file.isEmpty() || (model.open(QIODevice::WriteOnly) && model.write(file) == file.size()));
-        model.close();
+        QVERIFY(file.isEmpty() || writeFile(c.dir.filePath(setting), file));
         QSignalSpy noticed(&c.core, &MonitorCore::noticed);
         c.core.UseRouterModel(setting);
         c.core.Stats().ReachabilityChanged();
@@ -98,6 +86,8 @@ private slots:
         QVERIFY(!QFile::exists(c.dir.filePath(u"stats.csv"_s)));
     }
 
+    // The ping goes down and up again while a collection waits for statistics that
+    // never come; once the time limit ends it, one more follows at once and records, marked.
     void changesDuringAStalledCollectionAreNotLost() {
         BusyboxRouter router;
         LW_REQUIRE_PEER(router.start(), router.whyUnavailable());

@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The ICMP probe: the classic address parser (checked against the system's
-// inet_aton), texts that are not addresses send nothing, a refused socket
-// explains itself, and the kernel's own ICMP in a network namespace of the
-// test's own: 127.0.0.1 answers; with echoes ignored, replies forged from
-// another sender or with another identifier never count, and the probe gives
-// up after 500 ms however many of them arrive meanwhile.
+// The ICMP probe: the address parser against the system's inet_aton, and the
+// kernel's own ICMP in a network namespace of the test's own, with forged replies.
 #include <QElapsedTimer>
-#include <QFile>
 #include <QScopeGuard>
 #include <QTest>
 
+#include "FileBytes.h"
 #include "Peers.h"
 #include "reachability/modPingPosix.h"
 
@@ -27,11 +23,6 @@
 
 namespace {
 
-bool writeSysctl(const char* path, const QByteArray& value) {
-    QFile file(QString::fromLatin1(path));
-    return file.open(QIODevice::WriteOnly) && file.write(value) == value.size();
-}
-
 // This thread in a fresh network namespace (loopback up, pings allowed for
 // every group) until the end of the scope; threads started meanwhile inherit it.
 class OwnNetwork {
@@ -45,7 +36,7 @@ public:
         std::strcpy(loopback.ifr_name, "lo");
         m_ready = ::ioctl(fd, SIOCGIFFLAGS, &loopback) == 0 && (loopback.ifr_flags |= IFF_UP) &&
                   ::ioctl(fd, SIOCSIFFLAGS, &loopback) == 0 &&
-                  writeSysctl("/proc/sys/net/ipv4/ping_group_range", "0 2147483647");
+                  writeFile(QStringLiteral("/proc/sys/net/ipv4/ping_group_range"), "0 2147483647");
         ::close(fd);
     }
     ~OwnNetwork() {
@@ -172,18 +163,11 @@ private slots:
             QCOMPARE(system.s_addr, *parsed);
     }
 
-    void notAnAddressSendsNothing_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::newRow("host name") << QByteArray("router.example");
-        QTest::newRow("malformed") << QByteArray("127.0.0.1.1");
-        QTest::newRow("broadcast") << QByteArray("255.255.255.255");
-    }
-
+    // A text the address parser refuses opens no socket.
     void notAnAddressSendsNothing() {
-        QFETCH(QByteArray, text);
         int opened = 0;
         modPing::EchoReply reply;
-        QCOMPARE(modPing::SendEcho(text.toStdString(), modPing::Payload, reply, [&](int) { return ++opened, -1; }),
+        QCOMPARE(modPing::SendEcho("255.255.255.255", modPing::Payload, reply, [&](int) { return ++opened, -1; }),
                  modPing::NotAnAddress);
         QCOMPARE(opened, 0);
     }
@@ -234,7 +218,7 @@ private slots:
         QCOMPARE(opened.back(), kept >= 0 ? int(SOCK_DGRAM) : type);
         QVERIFY(reply.RoundTripTime < quint32(modPing::TimeoutMs));
 
-        QVERIFY(writeSysctl("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1"));
+        QVERIFY(writeFile(QStringLiteral("/proc/sys/net/ipv4/icmp_echo_ignore_all"), "1"));
         ForgingPeer forger(forgedFrom, otherIdentifier);
         QVERIFY(forger.thread.joinable());
         QElapsedTimer timer;

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The ping monitor driven tick by tick with a scripted probe: the start and
-// stop steps in order, the countdown and the probe ticks for each kind of
-// interval, what each result shows and when it asks for a collection, the
-// tray following the state only while the icon is there, and the warning
-// when echoes cannot be sent.
+// The ping monitor driven tick by tick with a scripted probe, the window and
+// the tray recording every call in one log.
 #include <QTest>
 #include <QTimer>
 
@@ -104,7 +101,6 @@ private slots:
         };
         row("300", 300, 301, {"00:04:59", "00:00:00", "-00:00:01"});
         row("0", 15, 16, {"00:00:14", "00:00:00", "-00:00:01"});
-        row("abc", 15, 16, {"00:00:14", "00:00:00", "-00:00:01"});
         row("2.5", 2, 3, {"00:00:01", "00:00:00", "-00:00:01"});
         row("1", 1, 2, {"00:00:00", "00:00:00", "-00:00:01"});
         row("-3", -3, 1, {"-00:00:04", "-00:00:04", "-00:00:04"}); // a probe on every tick
@@ -120,7 +116,6 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, interval);
         QFETCH(int, probeTick);
-        QFETCH(QStringList, countdowns);
         m_window.interval = text;
         m_monitor->Start();
         if (interval == 0) {
@@ -135,7 +130,7 @@ private slots:
         QCOMPARE(log.count("probe"), 1);
         QCOMPARE(log.last(), QStringLiteral("probe"));
         const QStringList shown = log.filter("countdown ").replaceInStrings("countdown ", "");
-        QCOMPARE(QStringList({shown.first(), shown.at(qMax(0, probeTick - 2)), shown.last()}), countdowns);
+        QTEST(QStringList({shown.first(), shown.at(qMax(0, probeTick - 2)), shown.last()}), "countdowns");
         QCOMPARE(ticks(probeTick).count("probe"), 1); // and again every interval + 1 ticks
     }
 
@@ -152,7 +147,6 @@ private slots:
 
     void resultsAndCollections() {
         QFETCH(QString, answers);
-        QFETCH(QStringList, shown);
         m_window.interval = "-1";
         m_monitor->Start();
         QString probed; // every probe's result, as the pinged signal reports it
@@ -166,7 +160,7 @@ private slots:
                 seen << log.filter("state ").first().mid(6) + (log.contains("collect") ? " collect" : "");
             QVERIFY(m_monitor->PingUp() == m_probe.answers && m_monitor->LastPingUp() == m_probe.answers);
         }
-        QCOMPARE(seen, shown);
+        QTEST(seen, "shown");
         QCOMPARE(probed, answers);
         QVERIFY(!m_monitor->FirstResultPending());
         QCOMPARE(m_probe.pinged, QStringList(answers.size(), "127.0.0.1"));

@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: MIT
-// line-warden as a program: its command line and line-wardend's, which need no display, and one
-// program per folder. A second start on a folder in use asks the first to show
-// its window and ends; a lock left by a killed run does not block; programs on
-// different folders run side by side. The window serves its metrics. Without
-// a window, the program leaves its settings file exactly as it was, warning
-// when others can read it, and settings it cannot use end it at once.
+// line-warden and line-wardend as programs: their command lines, which need no
+// display, one program per folder, the window's metrics, and the headless
+// program's care for its settings file.
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -133,24 +130,22 @@ private slots:
         RouterSim sim;
         QVERIFY2(sim.start(QStringList{"--greeting-delay-ms", "0"} + router), qPrintable(sim.error()));
         QTemporaryDir folder;
-        QFile settings(folder.filePath("settings.ini"));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write(QStringLiteral("[Options]\r\nRouter IP=127.0.0.1 %1\r\nRouter Username=root\r\n"
-                                      "Router Password=Mango\r\n")
-                           .arg(sim.port())
-                           .toLatin1());
-        settings.close();
+        QVERIFY(writeFile(folder.filePath("settings.ini"),
+                          QStringLiteral("[Options]\r\nRouter IP=127.0.0.1 %1\r\nRouter Username=root\r\n"
+                                         "Router Password=Mango\r\n")
+                              .arg(sim.port())
+                              .toLatin1()));
         QProcess program;
         program.setProcessEnvironment(environment("xcb"));
         program.start(Peers::binDir() + "/line-warden", {"--probe-router", "--folder", folder.path()});
         QVERIFY(program.waitForFinished(ProgramWaitMs));
         const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
-        QFETCH(int, status);
-        QCOMPARE(program.exitCode(), status);
+        QTEST(program.exitCode(), "status");
         QFETCH(QString, said);
         QVERIFY2(out.contains(said), qPrintable(out + program.readAllStandardError()));
     }
 
+    // A second start on a folder in use asks the first to show its window and ends.
     void onePerFolder() {
         const QString folder = m_dir.filePath("line");
         QProcess first;

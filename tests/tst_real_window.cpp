@@ -1,22 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The real program on a real X server with a tray host, started as the desktop
-// session starts it (--tray --start): it sits in the tray and pings, its tip
-// saying UP; a double-click on the icon brings the window back without the
-// focus, with its caption and size; Send To Tray (Alt+T) hides it into the
-// tray, and the tray host going away brings it back. Then the whole monitor as
-// a user runs it, against a router (busybox telnetd in a network namespace of
-// the test's own, where the program runs too): the window shows UP and, a
-// minute after the start, a periodic record of the router's statistics file;
-// in the tray, the icon's tip
-// follows the namespace ignoring echoes and answering again, each change
-// leaving a record marked ", Changed" and told to the session bus's
-// notification service and to the user's command; a statistics file with
-// another rate and a wrapped margin is recorded negative and told as a resync
-// and a low margin; with no notification service, the command still runs and
-// the icon shows the balloon instead; Exit from the icon's menu ends the
-// program with its settings written, as does the X server ending. The tip is
-// read as the screen shows it, by OCR. Leaves screenshots of each step in the
-// build tree (line-warden-*.png).
+// The real program on a real X server with a tray host, as a user runs it,
+// against busybox telnetd in a network namespace of the test's own where the
+// program runs too. Each step is one slot, in order; the tray tip is read as
+// the screen shows it, by OCR, and every step leaves a screenshot in the build
+// tree (line-warden-*.png).
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -28,6 +15,7 @@
 #include <QTest>
 
 #include "BusyboxRouter.h"
+#include "FileBytes.h"
 #include "NotificationRecorder.h"
 #include "Peers.h"
 #include "SessionBus.h"
@@ -208,10 +196,7 @@ private:
     }
 
     QStringList statsRecords(const QString& fileName = QStringLiteral("stats.txt")) const {
-        QFile records(m_dir.filePath(fileName));
-        return records.open(QIODevice::ReadOnly)
-                   ? QString::fromLocal8Bit(records.readAll()).split("\r\n", Qt::SkipEmptyParts)
-                   : QStringList();
+        return QString::fromLocal8Bit(readFile(m_dir.filePath(fileName))).split("\r\n", Qt::SkipEmptyParts);
     }
 
     // The index of the first record from `from` on that a change of state made, or -1.
@@ -233,16 +218,14 @@ private:
     // The program pings the router and collects from it: both at 127.0.0.1 in its namespace.
     // Its command tells the test what it was told.
     bool writeSettings() const {
-        QFile settings(m_dir.filePath("settings.ini"));
-        return settings.open(QIODevice::WriteOnly) &&
-               settings.write(
-                   QStringLiteral("[Options]\r\nPing IP=127.0.0.1\r\nPing Interval=1\r\nRouter Username=root\r\n"
-                                  "Router Password=Mango\r\n"
-                                  "Router IP=127.0.0.1 %1\r\nStatsCheck=1\r\nStatsCheck Interval=1\r\n"
-                                  "[Notify]\r\nCommand=%2\r\n")
-                       .arg(m_router.port())
-                       .arg(environmentRecorder(toldDir()))
-                       .toLatin1()) > 0;
+        return writeFile(m_dir.filePath("settings.ini"),
+                         QStringLiteral("[Options]\r\nPing IP=127.0.0.1\r\nPing Interval=1\r\nRouter Username=root\r\n"
+                                        "Router Password=Mango\r\n"
+                                        "Router IP=127.0.0.1 %1\r\nStatsCheck=1\r\nStatsCheck Interval=1\r\n"
+                                        "[Notify]\r\nCommand=%2\r\n")
+                             .arg(m_router.port())
+                             .arg(environmentRecorder(toldDir()))
+                             .toLatin1());
     }
 
     QString toldDir() const { return m_dir.filePath("told"); }
@@ -269,16 +252,6 @@ private:
         QVERIFY2(!environment.filter(isoTime).isEmpty(), qPrintable(environment.join(u' ')));
     }
 
-    static void stop(QProcess& process) {
-        if (process.state() == QProcess::NotRunning)
-            return;
-        process.terminate();
-        if (!process.waitForFinished(CommandTimeoutMs)) {
-            process.kill();
-            process.waitForFinished(CommandTimeoutMs);
-        }
-    }
-
 private slots:
     void initTestCase() {
         const QStringList tools{"Xvfb", "trayer", "xdotool", "xwininfo", "xprop", "import", "convert", "tesseract"};
@@ -289,10 +262,7 @@ private slots:
         QVERIFY(m_recorder.serve(m_bus.connection("recorder")));
         QVERIFY(QDir(m_dir.path()).mkdir("run"));
         QVERIFY(QDir(m_dir.path()).mkdir("told"));
-        QFile suppressions(m_dir.filePath("lsan.supp"));
-        QVERIFY(suppressions.open(QIODevice::WriteOnly));
-        suppressions.write("leak:libdbus-1.so\n");
-        suppressions.close();
+        QVERIFY(writeFile(m_dir.filePath("lsan.supp"), "leak:libdbus-1.so\n"));
         QFile::setPermissions(m_dir.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         // Xvfb picks a free display itself and writes its number to standard output.
@@ -328,9 +298,9 @@ private slots:
     }
 
     void cleanupTestCase() {
-        stop(m_app);
-        stop(m_trayer);
-        stop(m_xvfb);
+        Peers::stop(m_app, CommandTimeoutMs);
+        Peers::stop(m_trayer, CommandTimeoutMs);
+        Peers::stop(m_xvfb, CommandTimeoutMs);
         m_router.stop();
         if (!m_netns.isEmpty())
             QProcess::execute("ip", {"netns", "del", m_netns});
@@ -352,26 +322,20 @@ private slots:
         QVERIFY(run("xdotool", {"getwindowfocus"}).trimmed() != m_window);
     }
 
-    void windowShowsWithCaptionAndSize() {
-        QCOMPARE(run("xdotool", {"getwindowname", m_window}).trimmed(), QStringLiteral("Line Warden"));
-        const QString info = run("xwininfo", {"-id", m_window});
-        QVERIFY2(info.contains("Width: 328") && info.contains("Height: 440"), qPrintable(info));
-
-        const QString shot = QDir(Peers::binDir()).absoluteFilePath("../line-warden-window.png");
+    // Found by its caption; its size as the screen shows it.
+    void windowShowsWithItsSize() {
+        const QString shot = shotPath("window");
         QFile::remove(shot);
         run("import", {"-window", m_window, shot});
         QCOMPARE(QImage(shot).size(), QSize(328, 440));
     }
 
-    void sendToTrayHidesIntoTheTray() {
+    // Alt+T sends the window to the tray; the panel restarts: the window comes
+    // back, and the new tray takes the icon.
+    void sendToTrayThenTheTrayHostGoes() {
         QVERIFY(!trayIcon());
         sendToTray();
-    }
-
-    // The panel restarts: the window comes back, and the new tray takes the icon.
-    void trayHostGoingAwayShowsTheWindow() {
-        sendToTray();
-        stop(m_trayer);
+        Peers::stop(m_trayer, CommandTimeoutMs);
         QTRY_COMPARE_WITH_TIMEOUT(mapState(), QStringLiteral("IsViewable"), WaitTimeoutMs);
         startTrayer();
     }
@@ -420,14 +384,11 @@ private slots:
     // unsigned 32-bit number 2147483638: recorded negative, told as a resync and a low margin.
     void aResyncAndAWrappedMarginAreRecordedAndTold() {
         LW_REQUIRE_PEER(m_routerStarted, m_router.whyUnavailable());
-        QFile sample(Peers::sourceDir() + "/tools/router-sim/wrapped-margins-stats.txt");
-        QFile wrapped(m_dir.filePath("wrapped-stats.txt"));
-        QVERIFY(sample.open(QIODevice::ReadOnly) && wrapped.open(QIODevice::WriteOnly));
-        wrapped.write(sample.readAll()
-                          .replace("DS Margin:\t2147483658", "DS Margin:\t2147483638")
-                          .replace("DS Connection Rate:\t8000", "DS Connection Rate:\t6144"));
-        wrapped.close();
-        QVERIFY2(m_router.replaceStats(wrapped.fileName()), qPrintable(m_router.whyUnavailable()));
+        const QString wrapped = m_dir.filePath("wrapped-stats.txt");
+        QVERIFY(writeFile(wrapped, readFile(Peers::sourceDir() + "/tools/router-sim/wrapped-margins-stats.txt")
+                                       .replace("DS Margin:\t2147483658", "DS Margin:\t2147483638")
+                                       .replace("DS Connection Rate:\t8000", "DS Connection Rate:\t6144")));
+        QVERIFY2(m_router.replaceStats(wrapped), qPrintable(m_router.whyUnavailable()));
 
         // A change of state collects at once: quicker than the next periodic tick.
         const qsizetype from = statsRecords().size();
@@ -491,13 +452,12 @@ private slots:
         QVERIFY2(m_app.exitStatus() == QProcess::NormalExit && m_app.exitCode() == 0,
                  m_app.readAllStandardError().right(6000).constData());
 
-        QFile settings(m_dir.filePath("settings.ini"));
-        QVERIFY(settings.open(QIODevice::ReadOnly));
-        const QByteArray text = settings.readAll();
+        const QString settings = m_dir.filePath("settings.ini");
+        const QByteArray text = readFile(settings);
         QVERIFY(text.startsWith("[Options]\r\nPing IP="));
         QVERIFY(text.contains("\r\nStatsCheck Interval=1\r\n"));
         struct stat info {};
-        QCOMPARE(::stat(QFile::encodeName(settings.fileName()).constData(), &info), 0);
+        QCOMPARE(::stat(QFile::encodeName(settings).constData(), &info), 0);
         QCOMPARE(int(info.st_mode & 0777), 0600);
     }
 
@@ -507,11 +467,9 @@ private slots:
         m_app.start(program(), folder());
         QVERIFY(m_app.waitForStarted(CommandTimeoutMs));
         QTRY_VERIFY_WITH_TIMEOUT(!run("xdotool", {"search", "--name", "^Line Warden$"}).isEmpty(), WaitTimeoutMs);
-        stop(m_xvfb);
+        Peers::stop(m_xvfb, CommandTimeoutMs);
         QVERIFY(m_app.waitForFinished(WaitTimeoutMs));
-        QFile settings(m_dir.filePath("settings.ini"));
-        QVERIFY(settings.open(QIODevice::ReadOnly));
-        QVERIFY(settings.readAll().contains("\r\nStatsCheck Interval=1\r\n"));
+        QVERIFY(readFile(m_dir.filePath("settings.ini")).contains("\r\nStatsCheck Interval=1\r\n"));
     }
 };
 

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "EngineRig.h"
+#include "FileBytes.h"
 #include "Peers.h"
 #include "PlantedFile.h"
 #include "RouterOptions.h"
@@ -71,8 +72,7 @@ QDateTime at(int day, int month, int hour, int minute) {
 }
 
 QString readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : u"(missing)"_s;
+    return QString::fromLocal8Bit(readFile(path));
 }
 
 // A collector on the fake engine; its router answers like the real one, echo included.
@@ -214,7 +214,6 @@ private slots:
         row("100.5", "100.5", "-2147483547.5");
         row("wrapped with a fraction", "2147483658.7", "10.7");
         row("blanks around a wrapped value", " 2147483638 ", "-10");
-        row("new driver", "21.5", "21.5");
         row("new driver, negative", "-1.5", "-1.5");
         row("blank kept when not wrapped", " 12", " 12");
         row("not a number", "n/a", "n/a");
@@ -276,7 +275,6 @@ private slots:
         add("line up, old driver", telnet("800|8000|20|12|10|8"), normal);
         add("line up, raw TABs", lineEnds("800|8000|20|12|10|8", "\r\n"), normal);
         add("negative margins wrapped", telnet("640|4000|55|2147483638|31|2147483647"), "640 4000 55 -10 31 -1");
-        add("margin wrapped with a fraction", telnet("640|4000|55|2147483658.7|31|8"), "640 4000 55 10.7 31 8");
         add("new driver, one decimal", telnet("1024|16000|20.5|-1.5|10.5|21.5"), "1024 16000 20.5 -1.5 10.5 21.5");
         add("line down", telnet("0|0|0|0|0|0"), "0 0 0 0 0 0");
         add("LF line ends", lineEnds("800|8000|20|12|10|8", "\n"), normal);
@@ -409,8 +407,8 @@ private slots:
         row("scheme in capitals", "lantiq-dsl-control", "SSH:192.0.2.1",
             "HOST SSH:192.0.2.1|WAIT \"#\"|SEND \"/etc/init.d/dsl_control status; cat \\\"no_where\\\"\\n\"|"
             "WAIT \"no_where\"");
-        row("another model over telnet", "broadcom-xdslctl", "192.0.2.1",
-            "HOST 192.0.2.1|WAIT \"login\"|SEND \"root\\n\"|WAIT \"password\"|SEND \"Mango\\n\"|WAIT \"#\"|"
+        row("another model over telnet, blanks and a tab", "broadcom-xdslctl", " 192.0.2.1\t 2323 ",
+            "HOST 192.0.2.1 2323|WAIT \"login\"|SEND \"root\\n\"|WAIT \"password\"|SEND \"Mango\\n\"|WAIT \"#\"|"
             "SEND \"xdslctl info --stats || xdslcmd info --stats; cat \\\"no_where\\\"\\n\"|WAIT \"no_where\"");
     }
 
@@ -426,10 +424,7 @@ private slots:
     void collectionWritesFilesAndBox() {
         CollectorRig c;
         c.stats.setPingStateText(u"Up"_s);
-        const QString txtPath = c.dir.filePath(u"stats.txt"_s);
-        QFile earlier(txtPath);
-        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier\r\n") == 9);
-        earlier.close();
+        QVERIFY(writeFile(c.dir.filePath(u"stats.txt"_s), "earlier\r\n"));
 
         c.clockReadings = {at(7, 12, 9, 5), at(1, 3, 14, 7)};
         QStringList written; // what the record's listeners hear
@@ -473,14 +468,12 @@ private slots:
         QCOMPARE(c.shown.size(), 3);
     }
 
-    // A link or second name that another user planted at a log file's name is
-    // left alone, with a warning naming it; the user's own link is written through.
+    // A link that another user planted at a log file's name is left alone, with
+    // a warning naming it; the user's own link is written through. (Every kind
+    // of planted file is refused alike: tst_settings goes through them all.)
     void plantedLogFilesAreLeftAlone_data() {
         QTest::addColumn<int>("kind");
-        QTest::newRow("nobody's link to nobody's file") << int(PlantedFile::LinkOfNobodyToNobody);
         QTest::newRow("nobody's link to root's file") << int(PlantedFile::LinkOfNobodyToRoot);
-        QTest::newRow("root's link to nobody's file") << int(PlantedFile::LinkOfRootToNobody);
-        QTest::newRow("second name of nobody's file") << int(PlantedFile::SecondNameOfNobodys);
         QTest::newRow("own link to own file") << int(PlantedFile::OwnLink);
     }
     void plantedLogFilesAreLeftAlone() {
@@ -520,12 +513,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("interval");
         QTest::newRow("0") << "0" << 1;
-        QTest::newRow("empty") << "" << 1;
-        QTest::newRow("abc") << "abc" << 1;
         QTest::newRow("-3 kept") << "-3" << -3;
-        QTest::newRow("1.5") << "1.5" << 2;
         QTest::newRow("2.5 to even") << "2.5" << 2;
-        QTest::newRow("5") << "5" << 5;
         QTest::newRow("beyond 32 bits: clamped") << "1e12" << 2147483647;
     }
 

@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "BusyboxRouter.h"
+#include "FileBytes.h"
 #include "Peers.h"
 #include "RouterSim.h"
 #include "script_engine/TarnTelnet.h"
@@ -42,10 +43,7 @@ struct Collection {
     QSignalSpy shown{&stats, &StatsCollector::recordShown};
     QSignalSpy failed{&stats, &StatsCollector::collectionFailed};
 
-    QString file(const QString& name) const {
-        QFile f(dir.filePath(name));
-        return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : u"(missing)"_s;
-    }
+    QString file(const QString& name) const { return QString::fromLocal8Bit(readFile(dir.filePath(name))); }
     bool collectFrom(quint16 port) {
         router = u"127.0.0.1 %1"_s.arg(port);
         stats.CollectStats();
@@ -82,112 +80,91 @@ struct UnroutedNamespace {
 
 class TestStatsLoopback : public QObject {
     Q_OBJECT
+
 private slots:
-    void busyboxRouter();
-    void models_data();
-    void models();
-    void outcomes_data();
-    void outcomes();
-};
-
-// The old driver's wrapped margins come back as 10 and 6.
-void TestStatsLoopback::busyboxRouter() {
-    BusyboxRouter router;
-    LW_REQUIRE_PEER(router.start(Peers::sourceDir() + u"/tools/router-sim/wrapped-margins-stats.txt"_s),
-                    router.whyUnavailable());
-    Collection c;
-    c.stats.setPingStateText(u"Up"_s);
-    QVERIFY2(c.collectFrom(router.port()), qPrintable(c.control.ConsoleLog()));
-    QCOMPARE(c.file(u"stats.csv"_s), u"07/12/2026 09:05,8000,21.5,10,800,11,6,Up\r\n"_s);
-    QCOMPARE(c.file(u"stats.txt"_s), u"07/12/2026 09:05\t8000, 10, Up\r\n"_s);
-}
-
-// router-sim plays each other built-in model with its sample: one collection
-// through the real engine writes the record the model reads from it.
-void TestStatsLoopback::models_data() {
-    QTest::addColumn<QString>("csv");
-    QTest::newRow("broadcom-xdslctl") << u"07/12/2026 09:05,20479,20.5,6.1,1023,10.5,6.2,\r\n"_s;
-    QTest::newRow("lantiq-dsl-control") << u"07/12/2026 09:05,51392,13.5,8.9,10048,18.2,9.4,\r\n"_s;
-}
-
-void TestStatsLoopback::models() {
-    const QString model = QString::fromLatin1(QTest::currentDataTag());
-    RouterSim router;
-    QVERIFY2(router.start({u"--greeting-delay-ms"_s, u"0"_s, u"--model"_s, model}), qPrintable(router.error()));
-    Collection c;
-    c.stats.setModel(RouterModels::Builtin(model));
-    QVERIFY2(c.collectFrom(router.port()), qPrintable(c.control.ConsoleLog()));
-    QTEST(c.file(u"stats.csv"_s), "csv");
-}
-
-void TestStatsLoopback::outcomes_data() {
-    QTest::addColumn<QString>("target");      // the good router, a failing one, or nothing listening
-    QTest::addColumn<QStringList>("options"); // of the failing router
-    QTest::addColumn<QString>("router");      // "Router IP", %1 standing for the port
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<QString>("reason"); // empty: a record
-    QTest::addColumn<bool>("atOnce");    // the connection fails: no waiting for the time limit
-    const QString address = u"127.0.0.1 %1"_s;
-    QTest::newRow("wrong password") << "good" << QStringList() << address << "Wrong"
-                                    << "login refused" << false;
-    QTest::newRow("refused connection") << "nothing" << QStringList() << address << "Mango"
-                                        << "connection refused" << true;
-    QTest::newRow("refused over SSH") << "nothing" << QStringList() << u"ssh:127.0.0.1 %1"_s << "Mango"
-                                      << "connection refused" << true;
-    QTest::newRow("no route") << "unrouted" << QStringList() << u"198.18.0.1 %1"_s << "Mango"
-                              << "no route to the router" << true;
-    QTest::newRow("never answers") << "failing" << QStringList{u"--silent"_s} << address << "Mango"
-                                   << "no answer within the time limit" << false;
-    QTest::newRow("closed mid-answer") << "failing" << QStringList{u"--close-mid-answer"_s} << address << "Mango"
-                                       << "connection lost mid-answer" << true;
-    QTest::newRow("blanks around the address") << "good" << QStringList() << u" 127.0.0.1 %1 "_s << "Mango"
-                                               << "" << true;
-    QTest::newRow("two blanks before the port") << "good" << QStringList() << u"127.0.0.1  %1"_s << "Mango"
-                                                << "" << true;
-    QTest::newRow("a tab before the port") << "good" << QStringList() << u"127.0.0.1\t%1"_s << "Mango"
-                                           << "" << true;
-}
-
-void TestStatsLoopback::outcomes() {
-    QFETCH(QString, target);
-    QFETCH(QStringList, options);
-    RouterSim good;
-    RouterSim failing;
-    QVERIFY2(good.start({u"--greeting-delay-ms"_s, u"0"_s, u"--login-delay-ms"_s, u"100"_s}), qPrintable(good.error()));
-    QVERIFY2(target != u"failing" || failing.start(options), qPrintable(failing.error()));
-    QFETCH(bool, atOnce);
-    Collection c;
-    c.stats.setTimeLimit(atOnce ? UnreachedTimeLimit : TestTimeLimit);
-    QFETCH(QString, password);
-    c.password = password;
-    const quint16 port = target == u"good"      ? good.port()
-                         : target == u"failing" ? failing.port()
-                                                : Peers::freeLoopbackPort();
-    QFETCH(QString, router);
-    c.router = router.arg(port);
-    if (target == u"unrouted")
-        LW_REQUIRE_PEER(UnroutedNamespace().run([&c] { c.stats.CollectStats(); }),
-                        "a network namespace of the test's own (needs root and iproute2)");
-    else
-        c.stats.CollectStats();
-    QVERIFY(c.stats.StatsBusy());
-    QTRY_VERIFY_WITH_TIMEOUT(!c.stats.StatsBusy(), atOnce ? AtOnceMs : int(TestTimeLimit.count()) + 1000);
-    QFETCH(QString, reason);
-    if (reason.isEmpty()) {
-        QCOMPARE(c.shown.size(), 1);
-        QCOMPARE(c.file(u"stats.txt"_s), u"07/12/2026 09:05\t8000, 12, \r\n"_s);
-        return;
+    // The old driver's wrapped margins come back as 10 and 6.
+    void busyboxRouter() {
+        BusyboxRouter router;
+        LW_REQUIRE_PEER(router.start(Peers::sourceDir() + u"/tools/router-sim/wrapped-margins-stats.txt"_s),
+                        router.whyUnavailable());
+        Collection c;
+        c.stats.setPingStateText(u"Up"_s);
+        QVERIFY2(c.collectFrom(router.port()), qPrintable(c.control.ConsoleLog()));
+        QCOMPARE(c.file(u"stats.csv"_s), u"07/12/2026 09:05,8000,21.5,10,800,11,6,Up\r\n"_s);
+        QCOMPARE(c.file(u"stats.txt"_s), u"07/12/2026 09:05\t8000, 10, Up\r\n"_s);
     }
-    QCOMPARE(c.failed.size(), 1);
-    QCOMPARE(c.failed[0][0].toString(), reason);
-    QCOMPARE(c.shown.size(), 0);
-    QVERIFY(!QFile::exists(c.dir.filePath(u"stats.csv"_s)) && !QFile::exists(c.dir.filePath(u"stats.txt"_s)));
 
-    c.password = u"Mango"_s;
-    QVERIFY2(c.collectFrom(good.port()), qPrintable(c.control.ConsoleLog()));
-    QCOMPARE(c.file(u"stats.csv"_s), u"07/12/2026 09:05,8000,21.5,12,800,11,15,\r\n"_s);
-    QCOMPARE(c.file(u"stats.txt"_s), u"07/12/2026 09:05\t8000, 12, \r\n"_s);
-}
+    // router-sim plays each other built-in model with its sample: one collection
+    // through the real engine writes the record the model reads from it.
+    void models_data() {
+        QTest::addColumn<QString>("csv");
+        QTest::newRow("broadcom-xdslctl") << u"07/12/2026 09:05,20479,20.5,6.1,1023,10.5,6.2,\r\n"_s;
+        QTest::newRow("lantiq-dsl-control") << u"07/12/2026 09:05,51392,13.5,8.9,10048,18.2,9.4,\r\n"_s;
+    }
+
+    void models() {
+        const QString model = QString::fromLatin1(QTest::currentDataTag());
+        RouterSim router;
+        QVERIFY2(router.start({u"--greeting-delay-ms"_s, u"0"_s, u"--model"_s, model}), qPrintable(router.error()));
+        Collection c;
+        c.stats.setModel(RouterModels::Builtin(model));
+        QVERIFY2(c.collectFrom(router.port()), qPrintable(c.control.ConsoleLog()));
+        QTEST(c.file(u"stats.csv"_s), "csv");
+    }
+
+    // Each way a collection fails, and the next one from the good router.
+    void outcomes_data() {
+        QTest::addColumn<QString>("target");      // the good router, a failing one, nothing listening, or no route
+        QTest::addColumn<QStringList>("options"); // of the failing router
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("atOnce"); // the connection fails: no waiting for the time limit
+        const auto row = [](const char* name, const char* target, const QStringList& options, const char* password,
+                            const char* reason, bool atOnce) {
+            QTest::newRow(name) << QString(target) << options << QString(password) << QString(reason) << atOnce;
+        };
+        row("wrong password", "good", {}, "Wrong", "login refused", false);
+        row("refused connection", "nothing", {}, "Mango", "connection refused", true);
+        row("no route", "unrouted", {}, "Mango", "no route to the router", true);
+        row("never answers", "failing", {u"--silent"_s}, "Mango", "no answer within the time limit", false);
+        row("closed mid-answer", "failing", {u"--close-mid-answer"_s}, "Mango", "connection lost mid-answer", true);
+    }
+
+    void outcomes() {
+        QFETCH(QString, target);
+        QFETCH(QStringList, options);
+        RouterSim good;
+        RouterSim failing;
+        QVERIFY2(good.start({u"--greeting-delay-ms"_s, u"0"_s, u"--login-delay-ms"_s, u"100"_s}),
+                 qPrintable(good.error()));
+        QVERIFY2(target != u"failing" || failing.start(options), qPrintable(failing.error()));
+        QFETCH(bool, atOnce);
+        Collection c;
+        c.stats.setTimeLimit(atOnce ? UnreachedTimeLimit : TestTimeLimit);
+        QFETCH(QString, password);
+        c.password = password;
+        const quint16 port = target == u"good"      ? good.port()
+                             : target == u"failing" ? failing.port()
+                                                    : Peers::freeLoopbackPort();
+        c.router = (target == u"unrouted" ? u"198.18.0.1 %1"_s : u"127.0.0.1 %1"_s).arg(port);
+        if (target == u"unrouted")
+            LW_REQUIRE_PEER(UnroutedNamespace().run([&c] { c.stats.CollectStats(); }),
+                            "a network namespace of the test's own (needs root and iproute2)");
+        else
+            c.stats.CollectStats();
+        QVERIFY(c.stats.StatsBusy());
+        QTRY_VERIFY_WITH_TIMEOUT(!c.stats.StatsBusy(), atOnce ? AtOnceMs : int(TestTimeLimit.count()) + 1000);
+        QCOMPARE(c.failed.size(), 1);
+        QTEST(c.failed[0][0].toString(), "reason");
+        QCOMPARE(c.shown.size(), 0);
+        QVERIFY(!QFile::exists(c.dir.filePath(u"stats.csv"_s)) && !QFile::exists(c.dir.filePath(u"stats.txt"_s)));
+
+        c.password = u"Mango"_s;
+        QVERIFY2(c.collectFrom(good.port()), qPrintable(c.control.ConsoleLog()));
+        QCOMPARE(c.file(u"stats.csv"_s), u"07/12/2026 09:05,8000,21.5,12,800,11,15,\r\n"_s);
+        QCOMPARE(c.file(u"stats.txt"_s), u"07/12/2026 09:05\t8000, 12, \r\n"_s);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestStatsLoopback)
 #include "tst_stats_loopback.moc"

@@ -16,6 +16,7 @@
 
 #include "BusyboxRouter.h"
 #include "CoreRig.h"
+#include "FileBytes.h"
 #include "Peers.h"
 #include "PlantedFile.h"
 #include "RouterNamespace.h"
@@ -27,20 +28,13 @@
 #include "statistics/FailureReasons.h"
 
 #include <libssh/libssh.h>
-#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using Failure = TarnTelnet::Failure;
 
 namespace {
 
-struct Outcome {
-    bool completed = false;
-    bool failed = false;
-    Failure failure = Failure::None;
-    QStringList conversation;
-    QString log;
-};
+using StatsDialogue::Outcome;
 
 Outcome run(const QStringList& script, const SshLogin& login) {
     TarnTelnet control;
@@ -49,30 +43,7 @@ Outcome run(const QStringList& script, const SshLogin& login) {
     control.setSshKeyFile(login.keyFile);
     control.setSshKnownHosts(login.knownHosts);
     control.setSshAcceptNewHostKey(login.acceptNewHostKey);
-    QSignalSpy complete(&control, &TarnTelnet::ScriptComplete);
-    QSignalSpy error(&control, &TarnTelnet::ScriptError);
-    control.RunScript(script.join(u"\r\n"_s));
-    QDeadlineTimer deadline(15000);
-    while (complete.isEmpty() && error.isEmpty() && !deadline.hasExpired())
-        QTest::qWait(10);
-    Outcome outcome{!complete.isEmpty(), !error.isEmpty(), control.LastFailure(), {}, control.ConsoleLog()};
-    control.GetConversation(outcome.conversation);
-    return outcome;
-}
-
-// The banner and the prompt before the command, then its answer without its echo.
-void verifyStatistics(const Outcome& outcome, qsizetype entries = 2) {
-    QVERIFY2(outcome.completed, qPrintable(outcome.log));
-    QCOMPARE(outcome.conversation.size(), entries);
-    QVERIFY(outcome.conversation[0].contains(u"/var # "_s));
-    const QString& entry = outcome.conversation[1];
-    QVERIFY2(entry.startsWith(StatsDialogue::Command() + u"¤"_s), qPrintable(entry));
-    for (const QString& key : {u"US Connection Rate:"_s, u"DS Connection Rate:"_s, u"DS Line Attenuation:"_s,
-                               u"DS Margin:"_s, u"US Line Attenuation:"_s, u"US Margin:"_s})
-        QVERIFY2(entry.contains(key), qPrintable(key));
-    // The WAIT ends the script once "no_where" has come: the rest of that line may not have.
-    QVERIFY2(entry.contains(u"\r\ncat: no_where"_s), qPrintable(entry));
-    QCOMPARE(entry.count(StatsDialogue::Command()), 1);
+    return StatsDialogue::run(control, script);
 }
 
 // The fingerprint a notice or refusal names after "prefix".
@@ -102,23 +73,9 @@ struct SshCore : CoreRig {
 
 class TestTarnSsh : public QObject {
     Q_OBJECT
-private slots:
-    void initTestCase();
-    void connectionFailures_data();
-    void connectionFailures();
-    void silentPeerLeavesNothingBehind();
-    void knownFingerprints_data();
-    void knownFingerprints();
-    void plantedKnownHosts_data();
-    void plantedKnownHosts();
-    void login_data();
-    void login();
-    void hostKeys();
 
 private:
-    bool startRouter() {
-        return m_router.startSsh(m_netns.name(), m_netns.routerAddress(), m_authorizedKeys);
-    }
+    bool startRouter() { return m_router.startSsh(m_netns.name(), m_netns.routerAddress(), m_authorizedKeys); }
 
     QTemporaryDir m_dir;
     RouterNamespace m_netns;
@@ -129,261 +86,249 @@ private:
     QString m_authorizedKeys;
     QByteArray m_publicKey; // as known-hosts lines give it: type, blank, base64
     QString m_fingerprint;
-};
 
-// A key pair of the test's own: the private half for the engine, the public half for the router.
-void TestTarnSsh::initTestCase() {
-    m_keyFile = m_dir.filePath(u"id_ed25519"_s);
-    m_authorizedKeys = m_dir.filePath(u"authorized_keys"_s);
-    ssh_key key = nullptr;
-    char* publicKey = nullptr;
-    QCOMPARE(ssh_pki_generate(SSH_KEYTYPE_ED25519, 0, &key), SSH_OK);
-    QCOMPARE(ssh_pki_export_privkey_file(key, nullptr, nullptr, nullptr, m_keyFile.toLocal8Bit().constData()), SSH_OK);
-    QCOMPARE(ssh_pki_export_pubkey_base64(key, &publicKey), SSH_OK);
-    QFile keys(m_authorizedKeys);
-    QVERIFY(keys.open(QIODevice::WriteOnly));
-    m_publicKey = "ssh-ed25519 " + QByteArray(publicKey);
-    keys.write(m_publicKey + "\n");
-    keys.close();
-    m_fingerprint = KnownHostsFile::Fingerprint(key);
-    ssh_string_free_char(publicKey);
-    ssh_key_free(key);
+private slots:
+    // A key pair of the test's own: the private half for the engine, the public half for the router.
+    void initTestCase() {
+        m_keyFile = m_dir.filePath(u"id_ed25519"_s);
+        m_authorizedKeys = m_dir.filePath(u"authorized_keys"_s);
+        ssh_key key = nullptr;
+        char* publicKey = nullptr;
+        QCOMPARE(ssh_pki_generate(SSH_KEYTYPE_ED25519, 0, &key), SSH_OK);
+        QCOMPARE(ssh_pki_export_privkey_file(key, nullptr, nullptr, nullptr, m_keyFile.toLocal8Bit().constData()),
+                 SSH_OK);
+        QCOMPARE(ssh_pki_export_pubkey_base64(key, &publicKey), SSH_OK);
+        m_publicKey = "ssh-ed25519 " + QByteArray(publicKey);
+        QVERIFY(writeFile(m_authorizedKeys, m_publicKey + "\n"));
+        m_fingerprint = KnownHostsFile::Fingerprint(key);
+        ssh_string_free_char(publicKey);
+        ssh_key_free(key);
 
-    m_routerUp = m_netns.ready() && startRouter();
-    m_why = m_netns.ready() ? m_router.whyUnavailable() : m_netns.whyUnavailable();
-}
+        m_routerUp = m_netns.ready() && startRouter();
+        m_why = m_netns.ready() ? m_router.whyUnavailable() : m_netns.whyUnavailable();
+    }
 
-// Refused and unreachable connections are reported as over telnet, and the
-// script waits; what no SSH server would send ends the script at once.
-void TestTarnSsh::connectionFailures_data() {
-    QTest::addColumn<QString>("host");
-    QTest::addColumn<QByteArray>("peerSays"); // null: nothing listens
-    QTest::addColumn<QString>("logged");      // {port}: the peer's port
-    QTest::addColumn<Failure>("failure");
-    QTest::addColumn<bool>("scriptError");
-    const QString refused = u"Winsock Control Error - 10061 : Connection refused"_s;
-    QTest::newRow("refused") << u"127.0.0.1"_s << QByteArray() << refused << Failure::Refused << false;
-    QTest::newRow("refused, by name") << u"localhost"_s << QByteArray() << refused << Failure::Refused << false;
-    QTest::newRow("not an SSH server") << u"127.0.0.1"_s << QByteArray("220 FTP server ready\r\n")
-                                       << u"SSH connection to [127.0.0.1]:{port} failed: "_s << Failure::Lost << true;
-    QTest::newRow("closes at once") << u"127.0.0.1"_s << QByteArray("")
-                                    << u"SSH connection to [127.0.0.1]:{port} failed: "_s << Failure::Lost << true;
-}
+    // Refused and unreachable connections are reported as over telnet, and the
+    // script waits; what no SSH server would send ends the script at once.
+    void connectionFailures_data() {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QByteArray>("peerSays"); // null: nothing listens
+        QTest::addColumn<QString>("logged");      // {port}: the peer's port
+        QTest::addColumn<Failure>("failure");
+        QTest::addColumn<bool>("scriptError");
+        const QString refused = u"Winsock Control Error - 10061 : Connection refused"_s;
+        QTest::newRow("refused") << u"127.0.0.1"_s << QByteArray() << refused << Failure::Refused << false;
+        QTest::newRow("refused, by name") << u"localhost"_s << QByteArray() << refused << Failure::Refused << false;
+        QTest::newRow("not an SSH server")
+            << u"127.0.0.1"_s << QByteArray("220 FTP server ready\r\n")
+            << u"SSH connection to [127.0.0.1]:{port} failed: "_s << Failure::Lost << true;
+        QTest::newRow("closes at once") << u"127.0.0.1"_s << QByteArray("")
+                                        << u"SSH connection to [127.0.0.1]:{port} failed: "_s << Failure::Lost << true;
+    }
 
-void TestTarnSsh::connectionFailures() {
-    QFETCH(QString, host);
-    QFETCH(QByteArray, peerSays);
-    QFETCH(QString, logged);
-    QFETCH(Failure, failure);
-    QFETCH(bool, scriptError);
-    QTcpServer peer;
-    quint16 port = Peers::freeLoopbackPort();
-    if (!peerSays.isNull()) {
+    void connectionFailures() {
+        QFETCH(QString, host);
+        QFETCH(QByteArray, peerSays);
+        QFETCH(QString, logged);
+        QFETCH(Failure, failure);
+        QFETCH(bool, scriptError);
+        QTcpServer peer;
+        quint16 port = Peers::freeLoopbackPort();
+        if (!peerSays.isNull()) {
+            QVERIFY(peer.listen(QHostAddress::LocalHost));
+            port = peer.serverPort();
+            connect(&peer, &QTcpServer::newConnection, this, [&peer, peerSays] {
+                QTcpSocket* socket = peer.nextPendingConnection();
+                socket->write(peerSays);
+                socket->disconnectFromHost();
+            });
+        }
+        TarnTelnet control;
+        QSignalSpy failed(&control, &TarnTelnet::ConnectionFailed);
+        QSignalSpy error(&control, &TarnTelnet::ScriptError);
+        control.RunScript(StatsDialogue::sshScriptLines(host, QString::number(port)).join(u"\r\n"_s));
+        QCOMPARE(control.ConsoleLog(), u"Running script\r\nOpening connection\r\n"_s); // nothing from inside the call
+        QTRY_COMPARE(control.LastFailure(), failure);
+        QCOMPARE(error.size(), scriptError ? 1 : 0);
+        QCOMPARE(failed.size(), scriptError ? 0 : 1);
+        QVERIFY2(control.ConsoleLog().contains(logged.replace(u"{port}"_s, QString::number(port))),
+                 qPrintable(control.ConsoleLog()));
+    }
+
+    // A peer that accepts and says nothing keeps the script waiting; abandoning
+    // it closes the connection and nothing of it reaches the engine afterwards.
+    void silentPeerLeavesNothingBehind() {
+        QTcpServer peer;
         QVERIFY(peer.listen(QHostAddress::LocalHost));
-        port = peer.serverPort();
-        connect(&peer, &QTcpServer::newConnection, this, [&peer, peerSays] {
-            QTcpSocket* socket = peer.nextPendingConnection();
-            socket->write(peerSays);
-            socket->disconnectFromHost();
-        });
+        TarnTelnet control;
+        QSignalSpy logged(&control, &TarnTelnet::LogUpdate);
+        control.RunScript(
+            StatsDialogue::sshScriptLines(u"127.0.0.1"_s, QString::number(peer.serverPort())).join(u"\r\n"_s));
+        QTRY_VERIFY(peer.hasPendingConnections());
+        QTcpSocket* socket = peer.nextPendingConnection();
+        QTRY_VERIFY(socket->bytesAvailable() > 0); // the client's version line
+        socket->write("SSH-2.0-late\r\n");
+        QVERIFY(socket->waitForBytesWritten(1000));
+        control.AbortScript();
+        QTRY_COMPARE(socket->state(), QAbstractSocket::UnconnectedState);
+        QCoreApplication::processEvents();
+        QCOMPARE(logged.size(), 3); // Running script, Opening connection, Closed connection.
+        QCOMPARE(control.LastFailure(), Failure::None);
     }
-    TarnTelnet control;
-    QSignalSpy failed(&control, &TarnTelnet::ConnectionFailed);
-    QSignalSpy error(&control, &TarnTelnet::ScriptError);
-    control.RunScript(StatsDialogue::sshScriptLines(host, QString::number(port)).join(u"\r\n"_s));
-    QCOMPARE(control.ConsoleLog(), u"Running script\r\nOpening connection\r\n"_s); // nothing from inside the call
-    QTRY_COMPARE(control.LastFailure(), failure);
-    QCOMPARE(error.size(), scriptError ? 1 : 0);
-    QCOMPARE(failed.size(), scriptError ? 0 : 1);
-    QVERIFY2(control.ConsoleLog().contains(logged.replace(u"{port}"_s, QString::number(port))),
-             qPrintable(control.ConsoleLog()));
-}
 
-// A peer that accepts and says nothing keeps the script waiting; abandoning
-// it closes the connection and nothing of it reaches the engine afterwards.
-void TestTarnSsh::silentPeerLeavesNothingBehind() {
-    QTcpServer peer;
-    QVERIFY(peer.listen(QHostAddress::LocalHost));
-    TarnTelnet control;
-    QSignalSpy logged(&control, &TarnTelnet::LogUpdate);
-    control.RunScript(
-        StatsDialogue::sshScriptLines(u"127.0.0.1"_s, QString::number(peer.serverPort())).join(u"\r\n"_s));
-    QTRY_VERIFY(peer.hasPendingConnections());
-    QTcpSocket* socket = peer.nextPendingConnection();
-    QTRY_VERIFY(socket->bytesAvailable() > 0); // the client's version line
-    socket->write("SSH-2.0-late\r\n");
-    QVERIFY(socket->waitForBytesWritten(1000));
-    control.AbortScript();
-    QTRY_COMPARE(socket->state(), QAbstractSocket::UnconnectedState);
-    QCoreApplication::processEvents();
-    QCOMPARE(logged.size(), 3); // Running script, Opening connection, Closed connection.
-    QCOMPARE(control.LastFailure(), Failure::None);
-}
-
-// The key a changed router is refused against is named also when the file
-// came from OpenSSH, which hashes host names and lists several on one line.
-void TestTarnSsh::knownFingerprints_data() {
-    QTest::addColumn<QByteArray>("names");
-    QTest::addColumn<QString>("hostPort");
-    QTest::addColumn<bool>("known");
-    const QByteArray salt = QByteArray::fromHex("00112233445566778899aabbccddeeff00112233");
-    const auto hashed = [&salt](const QByteArray& host) {
-        return "|1|" + salt.toBase64() + '|' +
-               QMessageAuthenticationCode::hash(host, salt, QCryptographicHash::Sha1).toBase64();
-    };
-    QTest::newRow("address") << QByteArray("198.18.0.2") << u"198.18.0.2"_s << true;
-    QTest::newRow("one of several names") << QByteArray("router,198.18.0.2") << u"198.18.0.2"_s << true;
-    QTest::newRow("hashed") << hashed("198.18.0.2") << u"198.18.0.2"_s << true;
-    QTest::newRow("other port") << QByteArray("[198.18.0.2]:2222") << KnownHostsFile::HostPort(u"198.18.0.2"_s, 2222)
-                                << true;
-    QTest::newRow("port 22 named without it") << QByteArray("198.18.0.2") << u"[198.18.0.2]:2222"_s << false;
-    QTest::newRow("another router") << QByteArray("198.18.0.3") << u"198.18.0.2"_s << false;
-    QTest::newRow("revoked") << QByteArray("@revoked 198.18.0.2") << u"198.18.0.2"_s << false;
-}
-
-void TestTarnSsh::knownFingerprints() {
-    QFETCH(QByteArray, names);
-    QFETCH(QString, hostPort);
-    QFETCH(bool, known);
-    const QString path = m_dir.filePath(u"fingerprints"_s);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("# a comment\n\n" + names + ' ' + m_publicKey + " a comment\n");
-    file.close();
-    QString why;
-    const auto keys = KnownHostsFile::KnownKeys(path, hostPort, why);
-    QVERIFY2(keys && keys->size() == (known ? 1 : 0), qPrintable(why));
-    QVERIFY(!known || keys->first().fingerprint == m_fingerprint);
-}
-
-// Whoever else can write the folder cannot make the router's keys come from,
-// or go to, a file of theirs; a FIFO at the name cannot hold the connection.
-void TestTarnSsh::plantedKnownHosts_data() {
-    QTest::addColumn<int>("planted"); // a PlantedFile::Kind, or -1 for a FIFO
-    QTest::newRow("nobody's link to nobody's file") << int(PlantedFile::LinkOfNobodyToNobody);
-    QTest::newRow("root's link to nobody's file") << int(PlantedFile::LinkOfRootToNobody);
-    QTest::newRow("second name of nobody's file") << int(PlantedFile::SecondNameOfNobodys);
-    QTest::newRow("own link, followed") << int(PlantedFile::OwnLink);
-    QTest::newRow("FIFO") << -1;
-}
-
-void TestTarnSsh::plantedKnownHosts() {
-    QFETCH(int, planted);
-    const QString path = m_dir.filePath(u"planted-%1"_s.arg(QTest::currentDataTag()));
-    std::optional<PlantedFile> file;
-    if (planted < 0)
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    else
-        LW_REQUIRE_PEER(file.emplace(PlantedFile::Kind(planted), path).made, "giving files away needs root");
-    const bool followed = file && file->followed();
-    QString why;
-    QCOMPARE(KnownHostsFile::KnownKeys(path, u"198.18.0.2"_s, why).has_value(), followed);
-    QCOMPARE(KnownHostsFile::Remember(path, "198.18.0.2 " + m_publicKey + '\n', why), followed);
-    QVERIFY(!file || followed || file->targetUnchanged());
-}
-
-void TestTarnSsh::login_data() {
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<bool>("keyFile");     // [SSH] Key File, in the core's folder
-    QTest::addColumn<qint64>("maxAnswer"); // 0: the control's own bound
-    QTest::addColumn<QString>("refusal");  // empty: two records
-    QTest::addColumn<QString>("logLine");  // of the refusal
-    QTest::newRow("password") << u"Mango"_s << false << qint64(0) << QString() << QString();
-    QTest::newRow("key file, no password") << QString() << true << qint64(0) << QString() << QString();
-    QTest::newRow("wrong password") << u"mango"_s << false << qint64(0) << FailureReason::LoginRefused
-                                    << SshMessages::LoginRefused.arg(u"root"_s, m_netns.routerAddress(), u"password"_s);
-    QTest::newRow("answer past the bound")
-        << u"Mango"_s << false << qint64(512) << FailureReason::TooLong << FailureReason::TooLong;
-}
-
-// Collections through the core: the router's first key remembered in the
-// core's folder and told once. A refused login ends the collection at once
-// (not at its time limit), logged with the connection's own line; an answer
-// past the bound on received text ends it as over telnet.
-void TestTarnSsh::login() {
-    LW_REQUIRE_PEER(m_routerUp, m_why);
-    QFETCH(QString, password);
-    QFETCH(bool, keyFile);
-    QFETCH(qint64, maxAnswer);
-    QFETCH(QString, refusal);
-    SshCore c(m_netns.routerAddress(), password);
-    if (keyFile) {
-        QVERIFY(QFile::copy(m_keyFile, c.dir.filePath(u"id_router"_s)));
-        c.core.UseSshSettings(SshSettings::fromValues({u"id_router"_s}, c.dir.path()));
+    // The key a changed router is refused against is named also when the file
+    // came from OpenSSH, which hashes host names and lists several on one line.
+    void knownFingerprints_data() {
+        QTest::addColumn<QByteArray>("names");
+        QTest::addColumn<QString>("hostPort");
+        QTest::addColumn<bool>("known");
+        const QByteArray salt = QByteArray::fromHex("00112233445566778899aabbccddeeff00112233");
+        const auto hashed = [&salt](const QByteArray& host) {
+            return "|1|" + salt.toBase64() + '|' +
+                   QMessageAuthenticationCode::hash(host, salt, QCryptographicHash::Sha1).toBase64();
+        };
+        QTest::newRow("address") << QByteArray("198.18.0.2") << u"198.18.0.2"_s << true;
+        QTest::newRow("one of several names") << QByteArray("router,198.18.0.2") << u"198.18.0.2"_s << true;
+        QTest::newRow("hashed") << hashed("198.18.0.2") << u"198.18.0.2"_s << true;
+        QTest::newRow("other port") << QByteArray("[198.18.0.2]:2222")
+                                    << KnownHostsFile::HostPort(u"198.18.0.2"_s, 2222) << true;
+        QTest::newRow("port 22 named without it") << QByteArray("198.18.0.2") << u"[198.18.0.2]:2222"_s << false;
+        QTest::newRow("another router") << QByteArray("198.18.0.3") << u"198.18.0.2"_s << false;
+        QTest::newRow("revoked") << QByteArray("@revoked 198.18.0.2") << u"198.18.0.2"_s << false;
     }
-    if (maxAnswer > 0)
-        c.core.Control().setMaxAnswer(maxAnswer);
-    c.core.Stats().setPingStateText(u"Up"_s);
-    if (!refusal.isEmpty()) {
-        c.core.Stats().CollectStats();
-        QTRY_COMPARE(c.failed.size(), 1);
-        QCOMPARE(c.failed[0][0].toString(), refusal);
+
+    void knownFingerprints() {
+        QFETCH(QByteArray, names);
+        QFETCH(QString, hostPort);
+        QFETCH(bool, known);
+        const QString path = m_dir.filePath(u"fingerprints"_s);
+        QVERIFY(writeFile(path, "# a comment\n\n" + names + ' ' + m_publicKey + " a comment\n"));
+        QString why;
+        const auto keys = KnownHostsFile::KnownKeys(path, hostPort, why);
+        QVERIFY2(keys && keys->size() == (known ? 1 : 0), qPrintable(why));
+        QVERIFY(!known || keys->first().fingerprint == m_fingerprint);
+    }
+
+    // Whoever else can write the folder cannot make the router's keys come from,
+    // or go to, a file of theirs. (Every kind of planted file is refused alike:
+    // tst_settings goes through them all.)
+    void plantedKnownHosts_data() {
+        QTest::addColumn<int>("planted"); // a PlantedFile::Kind
+        QTest::newRow("root's link to nobody's file") << int(PlantedFile::LinkOfRootToNobody);
+        QTest::newRow("own link, followed") << int(PlantedFile::OwnLink);
+    }
+
+    void plantedKnownHosts() {
+        QFETCH(int, planted);
+        const QString path = m_dir.filePath(u"planted-%1"_s.arg(QTest::currentDataTag()));
+        const PlantedFile file(PlantedFile::Kind(planted), path);
+        LW_REQUIRE_PEER(file.made, "giving files away needs root");
+        QString why;
+        QCOMPARE(KnownHostsFile::KnownKeys(path, u"198.18.0.2"_s, why).has_value(), file.followed());
+        QCOMPARE(KnownHostsFile::Remember(path, "198.18.0.2 " + m_publicKey + '\n', why), file.followed());
+        QVERIFY(file.followed() || file.targetUnchanged());
+    }
+
+    void login_data() {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("keyFile");     // [SSH] Key File, in the core's folder
+        QTest::addColumn<qint64>("maxAnswer"); // 0: the control's own bound
+        QTest::addColumn<QString>("refusal");  // empty: two records
+        QTest::addColumn<QString>("logLine");  // of the refusal
+        QTest::newRow("password") << u"Mango"_s << false << qint64(0) << QString() << QString();
+        QTest::newRow("key file, no password") << QString() << true << qint64(0) << QString() << QString();
+        QTest::newRow("wrong password") << u"mango"_s << false << qint64(0) << FailureReason::LoginRefused
+                                        << SshMessages::LoginRefused.arg(u"root"_s, m_netns.routerAddress(),
+                                                                         u"password"_s);
+        QTest::newRow("answer past the bound")
+            << u"Mango"_s << false << qint64(512) << FailureReason::TooLong << FailureReason::TooLong;
+    }
+
+    // Collections through the core: the router's first key remembered in the
+    // core's folder and told once. A refused login ends the collection at once
+    // (not at its time limit), logged with the connection's own line; an answer
+    // past the bound on received text ends it as over telnet.
+    void login() {
+        LW_REQUIRE_PEER(m_routerUp, m_why);
+        QFETCH(QString, password);
+        QFETCH(bool, keyFile);
+        QFETCH(qint64, maxAnswer);
+        QFETCH(QString, refusal);
+        SshCore c(m_netns.routerAddress(), password);
+        if (keyFile) {
+            QVERIFY(QFile::copy(m_keyFile, c.dir.filePath(u"id_router"_s)));
+            c.core.UseSshSettings(SshSettings::fromValues({u"id_router"_s}, c.dir.path()));
+        }
+        if (maxAnswer > 0)
+            c.core.Control().setMaxAnswer(maxAnswer);
+        c.core.Stats().setPingStateText(u"Up"_s);
+        if (!refusal.isEmpty()) {
+            c.core.Stats().CollectStats();
+            QTRY_COMPARE(c.failed.size(), 1);
+            QCOMPARE(c.failed[0][0].toString(), refusal);
+            QVERIFY(!QFile::exists(c.dir.filePath(u"stats.csv"_s)));
+            QFETCH(QString, logLine);
+            QVERIFY2(c.log().constLast().endsWith(u'\t' + logLine), qPrintable(c.log().join(u'\n')));
+            return;
+        }
+        QVERIFY2(c.collect() && c.collect(), qPrintable(c.core.Control().ConsoleLog()));
+        QCOMPARE(c.core.Stats().StatsScript(), StatsDialogue::sshScriptLines(m_netns.routerAddress()).join(u"\r\n"_s));
+        const QString record = u",8000,21.5,12,800,11,15,Up\r\n"_s;
+        QVERIFY2(c.file(u"stats.csv"_s).endsWith(record) && c.file(u"stats.csv"_s).count(record) == 2,
+                 qPrintable(c.file(u"stats.csv"_s)));
+        QCOMPARE(c.file(u"known_hosts"_s).count(u'\n'), 1);
+        QCOMPARE(c.log().size(), 1);
+        QVERIFY2(c.log()[0].contains(u"\tNew SSH host key for %1: ssh-ed25519 SHA256:"_s.arg(m_netns.routerAddress())),
+                 qPrintable(c.log()[0]));
+        QCOMPARE(c.noticed.size(), 1);
+    }
+
+    // Unknown: refused unless allowed, then remembered and told once. Replaced:
+    // a collection is refused, its log line naming both keys, and leaves no record.
+    void hostKeys() {
+        LW_REQUIRE_PEER(m_routerUp, m_why);
+        const QString address = m_netns.routerAddress();
+        // The last line goes on when the send is complete: no WAIT follows it.
+        const QStringList script = StatsDialogue::sshScriptLines(address) << u"SEND \"\\n\""_s;
+        const QString knownHosts = m_dir.filePath(u"host-keys/known_hosts"_s);
+        SshLogin login{u"root"_s, u"Mango"_s, {}, knownHosts, false};
+
+        Outcome outcome = run(script, login);
+        QCOMPARE(outcome.failure, Failure::HostKeyUnknown);
+        QVERIFY(outcome.failed);
+        const QString offered = fingerprintAfter(outcome.log, u"Unknown SSH host key for %1: "_s.arg(address));
+        QVERIFY2(offered.startsWith(u"ssh-ed25519 SHA256:"_s), qPrintable(outcome.log));
+        QVERIFY(!QFile::exists(knownHosts));
+
+        login.acceptNewHostKey = true;
+        outcome = run(script, login);
+        StatsDialogue::verifyStatistics(outcome, 3);
+        QVERIFY(outcome.log.contains(SshMessages::NewHostKey.arg(address, offered, knownHosts)));
+        const QByteArray remembered = readFile(knownHosts);
+        QCOMPARE(remembered.count('\n'), 1);
+
+        outcome = run(script, login);
+        StatsDialogue::verifyStatistics(outcome, 3);
+        QVERIFY2(!outcome.log.contains(u"SSH host key"_s), qPrintable(outcome.log));
+
+        SshCore c(address, u"Mango"_s);
+        c.core.UseSshSettings(SshSettings::fromValues({QString(), knownHosts}, c.dir.path()));
+        m_router.stop();
+        m_routerUp = startRouter();
+        QVERIFY2(m_routerUp, qPrintable(m_router.whyUnavailable()));
+        QVERIFY(c.collect());
+        QCOMPARE(c.failed.size(), 1);
+        QCOMPARE(c.failed[0][0].toString(), FailureReason::HostKeyChanged);
         QVERIFY(!QFile::exists(c.dir.filePath(u"stats.csv"_s)));
-        QFETCH(QString, logLine);
-        QVERIFY2(c.log().constLast().endsWith(u'\t' + logLine), qPrintable(c.log().join(u'\n')));
-        return;
+        QCOMPARE(c.log().size(), 1);
+        QCOMPARE(c.noticed[0][0].toString(), c.log()[0]);
+        const QString replaced =
+            fingerprintAfter(c.log()[0], u"%1 holds %2, the router offered "_s.arg(knownHosts, offered));
+        QVERIFY2(replaced.startsWith(u"ssh-ed25519 SHA256:"_s) && replaced != offered, qPrintable(c.log()[0]));
+        QVERIFY(c.log()[0].contains(u"\tSSH HOST KEY CHANGED for %1: "_s.arg(address)));
+        QCOMPARE(readFile(knownHosts), remembered);
     }
-    QVERIFY2(c.collect() && c.collect(), qPrintable(c.core.Control().ConsoleLog()));
-    QCOMPARE(c.core.Stats().StatsScript(), StatsDialogue::sshScriptLines(m_netns.routerAddress()).join(u"\r\n"_s));
-    const QString record = u",8000,21.5,12,800,11,15,Up\r\n"_s;
-    QVERIFY2(c.file(u"stats.csv"_s).endsWith(record) && c.file(u"stats.csv"_s).count(record) == 2,
-             qPrintable(c.file(u"stats.csv"_s)));
-    QCOMPARE(c.file(u"known_hosts"_s).count(u'\n'), 1);
-    QCOMPARE(c.log().size(), 1);
-    QVERIFY2(c.log()[0].contains(u"\tNew SSH host key for %1: ssh-ed25519 SHA256:"_s.arg(m_netns.routerAddress())),
-             qPrintable(c.log()[0]));
-    QCOMPARE(c.noticed.size(), 1);
-}
-
-// Unknown: refused unless allowed, then remembered and told once. Replaced:
-// a collection is refused, its log line naming both keys, and leaves no record.
-void TestTarnSsh::hostKeys() {
-    LW_REQUIRE_PEER(m_routerUp, m_why);
-    const QString address = m_netns.routerAddress();
-    // The last line goes on when the send is complete: no WAIT follows it.
-    const QStringList script = StatsDialogue::sshScriptLines(address) << u"SEND \"\\n\""_s;
-    const QString knownHosts = m_dir.filePath(u"host-keys/known_hosts"_s);
-    SshLogin login{u"root"_s, u"Mango"_s, {}, knownHosts, false};
-
-    Outcome outcome = run(script, login);
-    QCOMPARE(outcome.failure, Failure::HostKeyUnknown);
-    QVERIFY(outcome.failed);
-    const QString offered = fingerprintAfter(outcome.log, u"Unknown SSH host key for %1: "_s.arg(address));
-    QVERIFY2(offered.startsWith(u"ssh-ed25519 SHA256:"_s), qPrintable(outcome.log));
-    QVERIFY(!QFile::exists(knownHosts));
-
-    login.acceptNewHostKey = true;
-    outcome = run(script, login);
-    verifyStatistics(outcome, 3);
-    QVERIFY(outcome.log.contains(SshMessages::NewHostKey.arg(address, offered, knownHosts)));
-    QFile file(knownHosts);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray remembered = file.readAll();
-    file.close();
-    QCOMPARE(remembered.count('\n'), 1);
-
-    outcome = run(script, login);
-    verifyStatistics(outcome, 3);
-    QVERIFY2(!outcome.log.contains(u"SSH host key"_s), qPrintable(outcome.log));
-
-    SshCore c(address, u"Mango"_s);
-    c.core.UseSshSettings(SshSettings::fromValues({QString(), knownHosts}, c.dir.path()));
-    m_router.stop();
-    m_routerUp = startRouter();
-    QVERIFY2(m_routerUp, qPrintable(m_router.whyUnavailable()));
-    QVERIFY(c.collect());
-    QCOMPARE(c.failed.size(), 1);
-    QCOMPARE(c.failed[0][0].toString(), FailureReason::HostKeyChanged);
-    QVERIFY(!QFile::exists(c.dir.filePath(u"stats.csv"_s)));
-    QCOMPARE(c.log().size(), 1);
-    QCOMPARE(c.noticed[0][0].toString(), c.log()[0]);
-    const QString replaced =
-        fingerprintAfter(c.log()[0], u"%1 holds %2, the router offered "_s.arg(knownHosts, offered));
-    QVERIFY2(replaced.startsWith(u"ssh-ed25519 SHA256:"_s) && replaced != offered, qPrintable(c.log()[0]));
-    QVERIFY(c.log()[0].contains(u"\tSSH HOST KEY CHANGED for %1: "_s.arg(address)));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), remembered);
-}
+};
 
 QTEST_GUILESS_MAIN(TestTarnSsh)
 #include "tst_tarn_ssh.moc"

@@ -3,10 +3,10 @@
 // hosts it, its probe answering as the test says.
 #pragma once
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include "FakePingProbe.h"
+#include "FileBytes.h"
 #include "monitor/HeadlessHost.h"
 #include "reachability/PingMonitor.h"
 
@@ -19,10 +19,7 @@ struct CoreRig {
     MonitorCore core{dir.path(), host, host, host, std::unique_ptr<PingProbe>(probe)};
 
     // A file of the core's folder, empty when missing.
-    QString file(const QString& name) const {
-        QFile f(dir.filePath(name));
-        return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : QString();
-    }
+    QString file(const QString& name) const { return QString::fromLocal8Bit(readFile(dir.filePath(name))); }
     // One probe tick with this answer.
     void ping(bool answers) {
         probe->answers = answers;

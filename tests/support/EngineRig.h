@@ -50,6 +50,11 @@ struct EngineRig {
     }
 
     void run(const QStringList& lines) { engine.RunScript(crlfJoined(lines)); }
+    // Runs the script, whose first line connects, and the server accepts.
+    void runConnected(const QStringList& lines) {
+        run(lines);
+        main->accept();
+    }
 
     QStringList conversation() const {
         QStringList entries;

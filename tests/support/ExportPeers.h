@@ -4,10 +4,10 @@
 // mosquitto_sub reading it, and a Prometheus server scraping an endpoint.
 #pragma once
 
+#include "FileBytes.h"
 #include "Peers.h"
 
 #include <QEventLoop>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -49,14 +49,7 @@ public:
         m_output = Peers::waitForOutput(m_process, readyMarker, 15000);
         return m_output.contains(readyMarker);
     }
-    void stop() {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-        m_process.waitForFinished(5000);
-    }
+    void stop() { Peers::stop(m_process); }
     QString output() const { return QString::fromLocal8Bit(m_output); }
     QProcess& process() { return m_process; }
 
@@ -64,11 +57,6 @@ private:
     QProcess m_process;
     QByteArray m_output;
 };
-
-inline bool writeFile(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-}
 
 // Debian's mosquitto broker on 127.0.0.1, without persistence: a restart forgets every retained message.
 class MosquittoBroker {

@@ -28,15 +28,15 @@ struct FormRig {
 
     // A window of the test's own. The program lies in dir unless another
     // folder is named; the per-user folder is dir/user unless named.
-    std::unique_ptr<Form1> make(const QString& programFolder = {}, const QString& userFolder = {},
-                                const QString& given = {}) {
+    std::unique_ptr<Form1> make(const QString& programFolder = {}, const QString& userFolder = {}) {
         auto fakeTray = std::make_unique<FakeTrayBackend>();
         auto fakeProbe = std::make_unique<FakePingProbe>();
         tray = fakeTray.get();
         probe = fakeProbe.get();
         return std::make_unique<Form1>(
             modMisc::AppFolders{programFolder.isEmpty() ? dir.path() : programFolder,
-                                userFolder.isEmpty() ? dir.filePath(QStringLiteral("user")) : userFolder, given},
+                                userFolder.isEmpty() ? dir.filePath(QStringLiteral("user")) : userFolder,
+                                {}},
             std::move(fakeTray), std::move(fakeProbe));
     }
 

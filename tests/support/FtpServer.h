@@ -34,15 +34,7 @@ public:
                            misbehaviour + QStringList{QStringLiteral("--port")});
     }
 
-    void stop() {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
+    void stop() { Peers::stop(m_process); }
 
     quint16 port() const { return m_port; }
     // Why the server did not start.

@@ -4,10 +4,10 @@
 // it, one line at a time, and the files it writes are at hand.
 #pragma once
 
+#include "FileBytes.h"
 #include "Peers.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 class HeadlessProgram {
@@ -25,9 +25,7 @@ public:
 
     // The settings, their lines ended by CR LF as the window writes them.
     bool writeSettings(const QStringList& lines) const {
-        QFile file(settingsPath());
-        return file.open(QIODevice::WriteOnly) &&
-               file.write(lines.join(QStringLiteral("\r\n")).toLocal8Bit() + "\r\n") > 0;
+        return writeFile(settingsPath(), lines.join(QStringLiteral("\r\n")).toLocal8Bit() + "\r\n");
     }
 
     // Starts line-warden --headless --settings … --folder …; QProcess kills it at the latest when it goes.
@@ -53,10 +51,7 @@ public:
     }
 
     // A file it wrote in its folder.
-    QByteArray file(const QString& name) const {
-        QFile file(QDir(folder()).filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray file(const QString& name) const { return readFile(QDir(folder()).filePath(name)); }
 
     QProcess& process() { return m_process; }
 

@@ -62,21 +62,12 @@ public:
     const QByteArray& received() const { return m_received; }
     // Everything received after the last text waited for.
     QByteArray sinceMark() const { return m_received.mid(m_mark); }
-    // How many reads brought data: more than one when the peer sent pieces apart.
-    int reads() const { return m_reads; }
     QTcpSocket& socket() { return m_socket; }
 
 private:
-    void readPending() {
-        const QByteArray bytes = m_socket.readAll();
-        if (!bytes.isEmpty()) {
-            m_received += bytes;
-            ++m_reads;
-        }
-    }
+    void readPending() { m_received += m_socket.readAll(); }
 
     QTcpSocket m_socket;
     QByteArray m_received;
     qsizetype m_mark = 0;
-    int m_reads = 0;
 };

@@ -46,6 +46,17 @@ inline QByteArray waitForOutput(QProcess& process, const QByteArray& marker, int
     return output;
 }
 
+// Ends a peer with SIGTERM, and with SIGKILL when it lingers past `ms`.
+inline void stop(QProcess& process, int ms = 5000) {
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(ms)) {
+        process.kill();
+        process.waitForFinished(ms);
+    }
+}
+
 } // namespace Peers
 
 // Use inside a test function: skips or fails the test when the peer is missing.
