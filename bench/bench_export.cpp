@@ -3,10 +3,10 @@
 // to the closed answer, over loopback; and resident memory while 1,000
 // records are published with no broker running (limit: no growth beyond
 // noise, as only the latest payload of each topic is kept).
-#include "SampleStats.h"
 #include "MetricsEndpoint.h"
 #include "MqttPublisher.h"
 #include "Peers.h"
+#include "SampleStats.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -12,9 +12,9 @@
 #include <memory>
 
 #include "Icons.h"
-#include "monitor/Settings.h"
 #include "modSysTray.h"
 #include "monitor/MonitorCore.h"
+#include "monitor/Settings.h"
 #include "text/AppFolder.h"
 
 class QAction;
